@@ -1,0 +1,66 @@
+#include "TEffectMask.h"
+
+#include <algorithm>
+#include <cmath>
+
+TEffectMask::TEffectMask(QObject* parent)
+    : TEffect(parent)
+{
+}
+
+void TEffectMask::setMaskType(int type)
+{
+    if (type == m_maskType)
+        return;
+    m_maskType = type;
+    emit maskTypeChanged(type);
+    paramsChanged();
+}
+
+void TEffectMask::setMaskSize(int width, int height)
+{
+    if (m_mask.width() == width && m_mask.height() == height)
+        return;
+    m_mask = QImage(std::max(width, 0), std::max(height, 0), QImage::Format_Grayscale8);
+    m_mask.fill(0);
+    emit maskChanged();
+}
+
+void TEffectMask::clearMask()
+{
+    m_mask.fill(0);
+    emit maskChanged();
+}
+
+void TEffectMask::setBrush(float radius, float hardness, bool erase)
+{
+    m_brushRadius = std::max(radius, 0.5f);
+    m_brushHardness = std::clamp(hardness, 0.0f, 1.0f);
+    m_erase = erase;
+}
+
+void TEffectMask::drawPoint(const QPointF& position, float pressure)
+{
+    if (m_mask.isNull())
+        return;
+    const float cx = float(position.x()) * (m_mask.width() - 1);
+    const float cy = float(position.y()) * (m_mask.height() - 1);
+    const float r = m_brushRadius;
+    const float inner = r * m_brushHardness;
+    const float strength = std::clamp(pressure, 0.0f, 1.0f);
+    const int x0 = std::max(0, int(std::floor(cx - r))), x1 = std::min(m_mask.width() - 1, int(std::ceil(cx + r)));
+    const int y0 = std::max(0, int(std::floor(cy - r))), y1 = std::min(m_mask.height() - 1, int(std::ceil(cy + r)));
+    for (int y = y0; y <= y1; ++y) {
+        uchar* row = m_mask.scanLine(y);
+        for (int x = x0; x <= x1; ++x) {
+            const float d = std::hypot(x - cx, y - cy);
+            if (d > r)
+                continue;
+            const float falloff = d <= inner ? 1.0f : 1.0f - (d - inner) / std::max(r - inner, 1e-3f);
+            const float a = falloff * strength;
+            const float target = m_erase ? 0.0f : 255.0f;
+            row[x] = uchar(std::lround(row[x] + (target - row[x]) * a));
+        }
+    }
+    emit maskChanged();
+}

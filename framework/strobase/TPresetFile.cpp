@@ -1,0 +1,83 @@
+#include "TPresetFile.h"
+
+#include "TParamType.h"
+#include "TVersion.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QSaveFile>
+
+namespace TPresetFile {
+
+// Presets are a few kilobytes; anything far larger is not one.
+static constexpr qint64 kMaxPresetBytes = 16 * 1024 * 1024;
+
+bool read(const QString& path, QVariantMap* preset, QString* error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("cannot open preset %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    if (file.size() > kMaxPresetBytes) {
+        *error = QStringLiteral("preset %1 is too large to be a preset").arg(path);
+        return false;
+    }
+    QJsonParseError parseError;
+    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &parseError);
+    if (parseError.error != QJsonParseError::NoError) {
+        *error = QStringLiteral("preset %1 is not valid JSON: %2 at offset %3")
+                     .arg(path, parseError.errorString())
+                     .arg(parseError.offset);
+        return false;
+    }
+    if (!doc.isObject()) {
+        *error = QStringLiteral("preset %1 is not a JSON object").arg(path);
+        return false;
+    }
+    const QJsonObject root = doc.object();
+    TVersion version;
+    if (!root.value(QStringLiteral("version")).isString()
+        || !TVersion::parse(root.value(QStringLiteral("version")).toString(), &version)) {
+        *error = QStringLiteral("preset %1 has no \"major.minor\" version text").arg(path);
+        return false;
+    }
+    if (!root.value(QStringLiteral("params")).isObject()) {
+        *error = QStringLiteral("preset %1 has no \"params\" object").arg(path);
+        return false;
+    }
+    QVariantMap params;
+    const QJsonObject p = root.value(QStringLiteral("params")).toObject();
+    for (auto it = p.begin(); it != p.end(); ++it)
+        params.insert(it.key(), TParam::fromJson(it.value()));
+    *preset = {{QStringLiteral("version"), version.toString()}, {QStringLiteral("params"), params}};
+    return true;
+}
+
+QJsonObject paramsToJson(const QVariantMap& params)
+{
+    QJsonObject o;
+    for (auto it = params.cbegin(); it != params.cend(); ++it)
+        o.insert(it.key(), TParam::toJson(it.value()));
+    return o;
+}
+
+bool write(const QString& path, const QVariantMap& preset, QString* error)
+{
+    QJsonObject root;
+    root.insert(QStringLiteral("version"), preset.value(QStringLiteral("version")).toString());
+    root.insert(QStringLiteral("params"), paramsToJson(preset.value(QStringLiteral("params")).toMap()));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        *error = QStringLiteral("cannot write preset %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    file.write(QJsonDocument(root).toJson(QJsonDocument::Indented));
+    if (!file.commit()) {
+        *error = QStringLiteral("cannot write preset %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+} // namespace TPresetFile

@@ -1,0 +1,4 @@
+#pragma once
+
+// Makes "TStrovane" creatable through the framework's effect factory.
+void registerStrovaneClasses();

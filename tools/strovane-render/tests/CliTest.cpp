@@ -1,0 +1,100 @@
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CliRun {
+    int exitCode;
+    QByteArray out;
+    QByteArray err;
+};
+
+CliRun render(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral(STROVANE_RENDER), args);
+    p.waitForFinished(60000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            p.readAllStandardError()};
+}
+
+QString data(const char* name)
+{
+    return QStringLiteral(TEST_DATA_DIR "/") + QLatin1String(name);
+}
+
+} // namespace
+
+TEST(RenderCli, ListParamsPrintsTheTable)
+{
+    const CliRun r = render({QStringLiteral("--list-params")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    const QList<QByteArray> lines = r.out.trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 60);
+    EXPECT_EQ(lines.first(), QByteArray("stroke_type\tstring\te626558c-77dc-4b33-b795-ca2642b2ed21"));
+    EXPECT_EQ(lines.at(1), QByteArray("stroke_brush_size\tfloat\t0.5"));
+    EXPECT_TRUE(lines.contains("density_level\tint\t1"));
+    EXPECT_TRUE(lines.contains("bg_type\tbool\tfalse"));
+    EXPECT_TRUE(lines.contains("reveal_center\tpoint\t0.5,0.5"));
+    EXPECT_TRUE(lines.contains("bg_canvas_texture_dir\tpoint\t1,0"));
+    EXPECT_TRUE(lines.contains("reveal_size\tfloat\t1"));
+    EXPECT_EQ(lines.last(), QByteArray("vignette_color\tcolour\t#000000ff"));
+}
+
+TEST(RenderCli, ConvertsAnOldPreset)
+{
+    const CliRun r = render({QStringLiteral("--convert-preset"), data("old-style.json")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    const QJsonObject o = QJsonDocument::fromJson(r.out).object();
+    EXPECT_EQ(o.size(), 62);
+    EXPECT_EQ(o.value(QStringLiteral("stroke_type")).toString(), QStringLiteral("b7826764-6a69-494c-9105-dc71092333cd"));
+    EXPECT_EQ(o.value(QStringLiteral("canvas_type")).toString(), QStringLiteral("eba5b271-0c67-4937-8d34-02d280932023"));
+    EXPECT_EQ(o.value(QStringLiteral("stroke_brush_size")).toDouble(), 0.7);
+    EXPECT_EQ(o.value(QStringLiteral("stroke_balance")).toDouble(), 0.0);
+    EXPECT_EQ(o.value(QStringLiteral("hsl_hue_red")).toDouble(), 0.5);
+    EXPECT_EQ(o.value(QStringLiteral("reveal_center")).toVariant(), QVariant(QVariantList{0.25, 0.0}));
+    EXPECT_EQ(o.value(QStringLiteral("vignette_color")).toString(), QStringLiteral("#000000ff"));
+    EXPECT_EQ(o.value(QStringLiteral("bg_canvas_texture_color")).toString(), QStringLiteral("#336699ff"));
+    EXPECT_TRUE(o.value(QStringLiteral("stroke_width")).isNull()) << "absent old key copied as stored";
+    EXPECT_EQ(o.value(QStringLiteral("stroke_rotation")).toDouble(-1), 0.0);
+    // Keys come out sorted.
+    EXPECT_LT(r.out.indexOf("\"bg_canvas_texture_color\""), r.out.indexOf("\"blendMode\""));
+    EXPECT_LT(r.out.indexOf("\"blendMode\""), r.out.indexOf("\"canvas_type\""));
+}
+
+TEST(RenderCli, PrintsACurrentPresetAsRead)
+{
+    const CliRun r = render({QStringLiteral("--convert-preset"), data("current-style.json")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    const QJsonObject o = QJsonDocument::fromJson(r.out).object();
+    EXPECT_EQ(o.keys(), (QStringList{"density_level", "reveal_center", "stroke_brush_size", "vignette_color"}));
+    EXPECT_EQ(o.value(QStringLiteral("reveal_center")).toVariant(), QVariant(QVariantList{0.25, 0.75}));
+}
+
+TEST(RenderCli, BadInputIsAOneLineErrorWithExitCode2)
+{
+    const QStringList files{data("missing.json"), data("truncated.json"), data("unknown-version.json"),
+                            data("future-version.json")};
+    for (const QString& f : files) {
+        const CliRun r = render({QStringLiteral("--convert-preset"), f});
+        EXPECT_EQ(r.exitCode, 2) << f.toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << f.toStdString();
+        EXPECT_EQ(r.err.count('\n'), 1) << r.err.constData();
+        EXPECT_TRUE(r.err.startsWith("strovane-render: ")) << r.err.constData();
+    }
+    EXPECT_EQ(render({QStringLiteral("--no-such-option")}).exitCode, 2);
+    EXPECT_EQ(render({QStringLiteral("--convert-preset")}).exitCode, 2);
+}
+
+TEST(RenderCli, HelpAndVersion)
+{
+    const CliRun help = render({QStringLiteral("--help")});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.contains("--list-params"));
+    const CliRun version = render({QStringLiteral("--version")});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, QByteArray("strovane-render 2.0.5\n"));
+}
