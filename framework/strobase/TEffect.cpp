@@ -1,13 +1,25 @@
 #include "TEffect.h"
 
+#include "TGLWorkerThread.h"
+
+#include <atomic>
+
 static const QString kBlendMode = QStringLiteral("blendMode");
 static const QString kOpacity = QStringLiteral("opacity");
 
 TEffect::TEffect(QObject* parent)
     : TEBase(parent)
 {
+    static std::atomic<quint64> nextId{1};
+    m_id = nextId.fetch_add(1);
     registerParam<int>(kBlendMode, 0, true);
     registerParam<float>(kOpacity, 1.0f, true);
+}
+
+TEffect::~TEffect()
+{
+    if (m_serial > 0)
+        TGLWorkerThread::instance()->releaseWorker(m_id);
 }
 
 int TEffect::blendMode() const
@@ -32,7 +44,114 @@ void TEffect::setOpacity(float value)
         emit opacityChanged(value);
 }
 
+void TEffect::setInput(const TSMat& input)
+{
+    if (input.uid() == m_input.uid())
+        return;
+    m_input = input;
+    emit inputChanged();
+}
+
+void TEffect::setDecimation(int decimation)
+{
+    decimation = std::max(decimation, 1);
+    if (decimation == m_decimation)
+        return;
+    m_decimation = decimation;
+    emit decimationChanged(decimation);
+}
+
 void TEffect::finalizeConstructor(const QString& className, TVersion version)
 {
     setClassVersion(className, version);
+}
+
+void TEffect::requestPreview()
+{
+    procPreview();
+}
+
+void TEffect::procPreview()
+{
+    submit(TProcRequest::Preview);
+}
+
+void TEffect::procOutput()
+{
+    submit(TProcRequest::Output);
+}
+
+void TEffect::procPreset()
+{
+    submit(TProcRequest::Preset);
+}
+
+void TEffect::fillRequest(TProcRequest&) const
+{
+}
+
+void TEffect::submit(TProcRequest::Mode mode)
+{
+    // Previews without an image have nothing to show.
+    if (m_input.isEmpty() && mode == TProcRequest::Preview)
+        return;
+    TGLWorkerThread* thread = TGLWorkerThread::instance();
+    if (m_serial == 0) {
+        connect(thread, &TGLWorkerThread::finished, this, [this](const TGLWorkerThread::Result& r) {
+            if (r.effectId != m_id)
+                return;
+            if (!r.dropped) {
+                if (r.mode == TProcRequest::Output)
+                    m_outputMat = r.outputMat;
+                if (r.output.isValid() && r.mode != TProcRequest::Output) {
+                    m_output = r.output;
+                    emit outputChanged();
+                }
+                emit procFinished(TProcRequest::modeName(r.mode), r.error);
+            }
+            setPending(m_pending - 1);
+        }, Qt::QueuedConnection);
+        connect(thread, &TGLWorkerThread::progress, this, [this](quint64 id, int percent, const QString& text) {
+            if (id == m_id)
+                emit progress(percent, text);
+        }, Qt::QueuedConnection);
+        connect(thread, &TGLWorkerThread::preview, this, [this](quint64 id, const QVariant& image) {
+            if (id != m_id)
+                return;
+            m_output = image;
+            emit outputChanged();
+        }, Qt::QueuedConnection);
+    }
+    TProcRequest request;
+    request.effectId = m_id;
+    request.className = className();
+    request.mode = mode;
+    request.state = stateData();
+    request.input = m_input;
+    request.decimation = m_decimation;
+    request.serial = ++m_serial;
+    fillRequest(request);
+    setPending(m_pending + 1);
+    thread->submit(request);
+}
+
+void TEffect::setPending(int pending)
+{
+    const bool wasBusy = isBusy();
+    m_pending = std::max(pending, 0);
+    if (wasBusy != isBusy())
+        emit isBusyChanged(isBusy());
+    if (m_quitting && !isBusy()) {
+        m_quitting = false;
+        emit readyToQuit();
+    }
+}
+
+void TEffect::prepareToQuit()
+{
+    if (!isBusy()) {
+        QMetaObject::invokeMethod(this, &TEffect::readyToQuit, Qt::QueuedConnection);
+        return;
+    }
+    m_quitting = true;
 }

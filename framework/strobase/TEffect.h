@@ -1,19 +1,46 @@
 #pragma once
 
 #include "TEBase.h"
+#include "TProcRequest.h"
+#include "TSFbo.h"
+#include "TSMat.h"
 
-// An effect the user applies: its parameters plus the framework's base
-// entries "blendMode" and "opacity", which say how the result is laid over
-// the input.
+// An effect the user applies to an image. Besides its parameters it has the
+// framework's base entries "blendMode" and "opacity" (how the result is laid
+// over the input), an input image, and the processing requests that its
+// worker runs on the GL thread.
 class STROBASE_EXPORT TEffect : public TEBase {
     Q_OBJECT
     Q_PROPERTY(int blendMode READ blendMode WRITE setBlendMode NOTIFY blendModeChanged)
     Q_PROPERTY(float opacity READ opacity WRITE setOpacity NOTIFY opacityChanged)
+    Q_PROPERTY(TSMat input READ input WRITE setInput NOTIFY inputChanged)
+    Q_PROPERTY(QVariant output READ output NOTIFY outputChanged)
+    Q_PROPERTY(bool isBusy READ isBusy NOTIFY isBusyChanged)
+    Q_PROPERTY(int decimation READ decimation WRITE setDecimation NOTIFY decimationChanged)
 public:
     explicit TEffect(QObject* parent = nullptr);
+    ~TEffect() override;
 
     int blendMode() const;
     float opacity() const;
+
+    TSMat input() const { return m_input; }
+    void setInput(const TSMat& input);
+    // The latest preview (a TSFbo) for the view.
+    QVariant output() const { return m_output; }
+    // The result of the last output request, read back for export.
+    TSMat outputMat() const { return m_outputMat; }
+    bool isBusy() const { return m_pending > 0; }
+    // Integer reduction of the input for requests (1: full resolution).
+    int decimation() const { return m_decimation; }
+    void setDecimation(int decimation);
+    quint64 effectId() const { return m_id; }
+
+    Q_INVOKABLE void procPreview();
+    Q_INVOKABLE void procOutput();
+    Q_INVOKABLE void procPreset();
+    // Finishes pending work, then emits readyToQuit.
+    Q_INVOKABLE void prepareToQuit();
 
 public slots:
     void setBlendMode(int value);
@@ -22,9 +49,33 @@ public slots:
 signals:
     void blendModeChanged(int value);
     void opacityChanged(float value);
+    void inputChanged();
+    void outputChanged();
+    void isBusyChanged(bool isBusy);
+    void decimationChanged(int decimation);
+    void progress(int percent, const QString& text);
+    // mode: "PREVIEW", "OUTPUT" or "PRESET"; error empty on success.
+    void procFinished(const QString& mode, const QString& error);
+    void readyToQuit();
 
 protected:
     // Called last by every effect constructor: names the effect class and its
     // current parameter version, and makes the defaults the first undo point.
     void finalizeConstructor(const QString& className, TVersion version);
+    void requestPreview() override;
+    // Adds what a subclass contributes to a request (a mask).
+    virtual void fillRequest(TProcRequest& request) const;
+
+private:
+    void submit(TProcRequest::Mode mode);
+    void setPending(int pending);
+
+    quint64 m_id;
+    TSMat m_input;
+    QVariant m_output;
+    TSMat m_outputMat;
+    int m_decimation = 1;
+    int m_pending = 0;
+    quint64 m_serial = 0;
+    bool m_quitting = false;
 };

@@ -64,3 +64,10 @@ void TEffectMask::drawPoint(const QPointF& position, float pressure)
     }
     emit maskChanged();
 }
+
+void TEffectMask::fillRequest(TProcRequest& request) const
+{
+    request.maskType = m_maskType;
+    if (m_maskType != 0)
+        request.mask = m_mask;
+}

@@ -31,6 +31,9 @@ signals:
     void maskTypeChanged(int maskType);
     void maskChanged();
 
+protected:
+    void fillRequest(TProcRequest& request) const override;
+
 private:
     int m_maskType = 0;
     QImage m_mask;

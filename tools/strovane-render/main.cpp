@@ -1,4 +1,5 @@
 #include "ParamCommands.h"
+#include "RenderCommand.h"
 
 #include "StrovaneModule.h"
 
@@ -6,8 +7,8 @@
 #include <TEFactory.h>
 
 #include <QCommandLineParser>
-#include <QCoreApplication>
 #include <QLoggingCategory>
+#include <QStringList>
 
 #include <cstdio>
 #include <memory>
@@ -15,16 +16,31 @@
 namespace {
 
 const char* const kUsage =
-    "Usage: strovane-render --list-params\n"
+    "Usage: strovane-render [options] INPUT OUTPUT\n"
+    "       strovane-render --list-params\n"
     "       strovane-render --convert-preset FILE\n"
     "\n"
-    "Turns photographs into paintings without the user interface.\n"
+    "Turns a photograph (JPEG, TIFF or PNG) into a painting without the user\n"
+    "interface. OUTPUT's extension picks the format (.png, .jpg, .tif). It needs\n"
+    "an X display for OpenGL; without one, run it under xvfb-run -a.\n"
     "\n"
-    "  --list-params          list the painting parameters: key, type, default\n"
-    "  --convert-preset FILE  print the current-version parameters of a preset\n"
-    "  --verbose              show the system's debug lines on stderr\n"
-    "  --help                 show this help\n"
-    "  --version              show the version\n";
+    "  --preset FILE            start from a preset file\n"
+    "  --set KEY=VALUE          set a parameter (repeatable; after the preset)\n"
+    "  --then KEY=VALUE[,...]   after the result, change parameters and render\n"
+    "                           again with the same engine and caches (repeatable);\n"
+    "                           OUTPUT holds the last result\n"
+    "  --decimation N           render at 1/N of the size (default 1)\n"
+    "  --low-resolution         cap the painting at 2048 pixels on its longest side\n"
+    "  --depth 8|16             bits per channel of PNG and TIFF output (default 8)\n"
+    "  --tgrc DIR               brush and canvas folder (default: tgrc beside the program)\n"
+    "  --stats                  per request: wall time of every stage, cache hits\n"
+    "  --verbose                show the system's debug lines on stderr\n"
+    "  --list-params            list the painting parameters: key, type, default\n"
+    "  --convert-preset FILE    print the current-version parameters of a preset\n"
+    "  --help                   show this help\n"
+    "  --version                show the version\n"
+    "\n"
+    "Values use the --list-params formats: 0.5, 1, true, 0.5,0.5, #rrggbbaa.\n";
 
 int fail(const QString& message)
 {
@@ -36,9 +52,9 @@ int fail(const QString& message)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("strovane-render"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(STROVANE_VERSION));
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
 
     QCommandLineParser parser;
     const QCommandLineOption help(QStringLiteral("help"));
@@ -46,12 +62,24 @@ int main(int argc, char** argv)
     const QCommandLineOption list(QStringLiteral("list-params"));
     const QCommandLineOption convert(QStringLiteral("convert-preset"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption verbose(QStringLiteral("verbose"));
-    parser.addOptions({help, version, list, convert, verbose});
-    if (!parser.parse(app.arguments()))
+    const QCommandLineOption preset(QStringLiteral("preset"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption set(QStringLiteral("set"), QString(), QStringLiteral("KEY=VALUE"));
+    const QCommandLineOption then(QStringLiteral("then"), QString(), QStringLiteral("CHANGES"));
+    const QCommandLineOption decimation(QStringLiteral("decimation"), QString(), QStringLiteral("N"));
+    const QCommandLineOption lowResolution(QStringLiteral("low-resolution"));
+    const QCommandLineOption depth(QStringLiteral("depth"), QString(), QStringLiteral("BITS"));
+    const QCommandLineOption tgrc(QStringLiteral("tgrc"), QString(), QStringLiteral("DIR"));
+    const QCommandLineOption stats(QStringLiteral("stats"));
+    parser.addOptions({help, version, list, convert, verbose, preset, set, then, decimation, lowResolution, depth, tgrc,
+                       stats});
+    if (!parser.parse(arguments))
         return fail(parser.errorText());
 
-    if (!parser.isSet(verbose))
-        QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
+    QString rules = parser.isSet(verbose) ? QString() : QStringLiteral("*.debug=false\n");
+    if (parser.isSet(stats))
+        rules += QStringLiteral("strovane.stats.debug=true\n");
+    QLoggingCategory::setFilterRules(rules);
+
     if (parser.isSet(help)) {
         std::fputs(kUsage, stdout);
         return 0;
@@ -67,7 +95,30 @@ int main(int argc, char** argv)
         std::unique_ptr<TEBase> effect(TEFactory::createEffect(QStringLiteral("TStrovane")));
         return convertPreset(*effect, parser.value(convert));
     }
-    if (!parser.positionalArguments().isEmpty())
-        return fail(QStringLiteral("rendering an image is not available yet"));
-    return fail(QStringLiteral("nothing to do; see --help"));
+
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 2)
+        return fail(QStringLiteral("expected INPUT and OUTPUT; see --help"));
+    RenderOptions options;
+    options.input = positional[0];
+    options.output = positional[1];
+    options.preset = parser.value(preset);
+    options.sets = parser.values(set);
+    for (const QString& changes : parser.values(then))
+        options.thenChanges << splitAssignments(changes);
+    bool ok = true;
+    if (parser.isSet(decimation)) {
+        options.decimation = parser.value(decimation).toInt(&ok);
+        if (!ok || options.decimation < 1)
+            return fail(QStringLiteral("--decimation needs a whole number of at least 1"));
+    }
+    if (parser.isSet(depth)) {
+        options.depth = parser.value(depth).toInt(&ok);
+        if (!ok || (options.depth != 8 && options.depth != 16))
+            return fail(QStringLiteral("--depth is 8 or 16"));
+    }
+    options.lowResolution = parser.isSet(lowResolution);
+    options.stats = parser.isSet(stats);
+    options.tgrcFolder = parser.value(tgrc);
+    return runRender(argc, argv, options);
 }

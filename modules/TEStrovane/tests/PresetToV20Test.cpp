@@ -1,3 +1,4 @@
+#include "Catalogue.h"
 #include "PresetToV20.h"
 #include "StrovaneParams.h"
 #include "TStrovane.h"

@@ -1,0 +1,59 @@
+#include "ESTexture.h"
+
+#include <TGL.h>
+#include <TGLWorkerThread.h>
+
+#include <QFile>
+
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+
+ESTexture::ESTexture(GLuint textureId, int width, int height)
+    : d(textureId ? std::make_shared<Data>(Data{textureId, width, height}) : nullptr)
+{
+}
+
+ESTexture::Data::~Data()
+{
+    TGLWorkerThread::deleteGLObjects(id, 0);
+}
+
+namespace mygl::file {
+
+ESTexture load(const QString& path, GLenum wrapMode)
+{
+    QOpenGLFunctions_3_3_Core* f = TGL::funcs();
+    QFile file(path);
+    if (!f || !file.open(QIODevice::ReadOnly))
+        return ESTexture();
+    const QByteArray data = file.readAll();
+    cv::Mat image;
+    try {
+        image = cv::imdecode(cv::Mat(1, data.size(), CV_8U, const_cast<char*>(data.constData())), cv::IMREAD_UNCHANGED);
+    } catch (const cv::Exception&) {
+        return ESTexture();
+    }
+    if (image.empty())
+        return ESTexture();
+    if (image.depth() != CV_8U)
+        image.convertTo(image, CV_8U, image.depth() == CV_16U ? 1.0 / 257.0 : 255.0);
+    switch (image.channels()) {
+    case 1: cv::cvtColor(image, image, cv::COLOR_GRAY2RGBA); break;
+    case 3: cv::cvtColor(image, image, cv::COLOR_BGR2RGBA); break;
+    default: cv::cvtColor(image, image, cv::COLOR_BGRA2RGBA); break;
+    }
+    GLuint id = 0;
+    f->glGenTextures(1, &id);
+    f->glBindTexture(GL_TEXTURE_2D, id);
+    f->glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    f->glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.cols, image.rows, 0, GL_RGBA, GL_UNSIGNED_BYTE, image.data);
+    f->glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    f->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    f->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    f->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GLint(wrapMode));
+    f->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GLint(wrapMode));
+    f->glBindTexture(GL_TEXTURE_2D, 0);
+    return ESTexture(id, image.cols, image.rows);
+}
+
+} // namespace mygl::file

@@ -1,0 +1,298 @@
+#include "TStrovaneWorker.h"
+
+#include "StrovaneParams.h"
+
+#include <GLCache.h>
+#include <TGL.h>
+#include <TUid.h>
+
+#include <QDebug>
+#include <QElapsedTimer>
+
+#include <cmath>
+
+Q_LOGGING_CATEGORY(lcStrovaneStats, "strovane.stats", QtWarningMsg)
+
+namespace {
+
+const QString kPreprocessingCache = QStringLiteral("TStrovaneWorker::Preprocessing");
+const QString kBasicAdjustmentCache = QStringLiteral("TStrovaneWorker::BasicAdjustment");
+const QString kPaintingCache = QStringLiteral("TStrovaneWorker::Painting");
+
+constexpr GLenum kInputFormat = GL_R11F_G11F_B10F;
+constexpr GLenum kStageFormat = GL_RGBA8;
+constexpr GLenum kFlowFormat = GL_RGBA16F;
+
+int longestSide(const QSize& s)
+{
+    return std::max(s.width(), s.height());
+}
+
+// Times a stage for --stats; waits for the GPU only when stats are on.
+class StageTimer {
+public:
+    explicit StageTimer(const char* stage)
+        : m_stage(stage)
+    {
+        if (lcStrovaneStats().isDebugEnabled())
+            m_timer.start();
+    }
+    ~StageTimer()
+    {
+        if (!m_timer.isValid())
+            return;
+        TGL::funcs()->glFinish();
+        qCDebug(lcStrovaneStats, "stage %s %.1f ms", m_stage, m_timer.nsecsElapsed() / 1e6);
+    }
+
+private:
+    const char* m_stage;
+    QElapsedTimer m_timer;
+};
+
+void logCache(const char* name, bool hit)
+{
+    qCDebug(lcStrovaneStats, "cache %s %s", name, hit ? "hit" : "miss");
+}
+
+} // namespace
+
+TStrovaneWorker::TStrovaneWorker(const QString& name, unsigned effectId, unsigned flags)
+    : TEffectMaskWorker(name, effectId, flags)
+{
+    for (const QString& passName : StrovanePassFactory::passNames())
+        m_passes[passName].reset(m_factory.create(passName));
+}
+
+TStrovaneWorker::~TStrovaneWorker()
+{
+    GLCache::release(kPreprocessingCache);
+    GLCache::release(kBasicAdjustmentCache);
+    GLCache::release(kPaintingCache);
+    m_passes.clear();
+}
+
+RenderPass* TStrovaneWorker::usePass(const char* name)
+{
+    const auto it = m_passes.find(QLatin1String(name));
+    m_currentPass = it == m_passes.end() ? nullptr : it->second.get();
+    return m_currentPass;
+}
+
+void TStrovaneWorker::showPreview(const TSFbo& image)
+{
+    drawPreview(image);
+}
+
+// The painter shows its progress only where the user watches it paint.
+PainterPass* TStrovaneWorker::painterWithPreviewTarget()
+{
+    auto* painter = static_cast<PainterPass*>(usePass("Painter"));
+    if (painter) {
+        const bool watched = !m_lowResolution && m_showPainting && procMode() == QLatin1String("PREVIEW");
+        painter->setPreviewTarget(watched ? this : nullptr);
+    }
+    return painter;
+}
+
+QVariantMap TStrovaneWorker::requestParams() const
+{
+    return stateData().value(QStringLiteral("params")).toMap();
+}
+
+void TStrovaneWorker::updateStageParams()
+{
+    m_strokeKeys.clear();
+    m_basicKeys.clear();
+    m_paintingKeys.clear();
+    m_stage.clear();
+    const QVariantMap params = requestParams();
+    QVector<QString> basic(37), painting(21);
+    for (const StrovaneParam& p : strovaneParams()) {
+        const StageSpec& s = p.stage;
+        if (s.conv == StageConv::None)
+            continue;
+        const QVariant value = TParam::convert(params.value(p.key), p.type);
+        const QString key = QLatin1String(s.key);
+        switch (s.conv) {
+        case StageConv::Same:
+            m_stage.insert(key, value);
+            break;
+        case StageConv::Balance:
+            m_stage.insert(key, (1.0f - value.toFloat()) * 0.5f);
+            break;
+        case StageConv::BoolAsFloat:
+            m_stage.insert(key, value.toBool() ? 1.0f : 0.0f);
+            break;
+        case StageConv::SplitPoint:
+            m_stage.insert(key, value.toPointF().x());
+            m_stage.insert(QLatin1String(s.key2), value.toPointF().y());
+            break;
+        case StageConv::Level:
+            m_densityLevel = value.toInt();
+            m_strokeKeys << key;
+            m_stage.insert(key, float(m_densityLevel));
+            break;
+        case StageConv::None:
+            break;
+        }
+        if (s.basicPos >= 0)
+            basic[s.basicPos] = key;
+        if (s.paintingPos >= 0) {
+            painting[s.paintingPos] = key;
+            if (s.key2)
+                painting[s.paintingPos + 1] = QLatin1String(s.key2);
+        }
+    }
+    m_basicKeys = basic.toList();
+    m_paintingKeys = painting.toList();
+}
+
+QString TStrovaneWorker::proc(TSFbo& output)
+{
+    StageTimer total("request");
+    m_showPainting = stateData().value(QStringLiteral("showPainting")).toBool();
+    m_lowResolution = stateData().value(QStringLiteral("lowResolutionMode")).toBool();
+
+    TSFbo input = inputFbo(1, false, kInputFormat);
+    if (input.isEmpty())
+        return QString();
+    if (!m_inputUid || *m_inputUid != input.uid()) {
+        if (PainterPass* painter = painterWithPreviewTarget()) {
+            painter->resetStrokes();
+            qDebug() << "Input image changed - brushes reseted";
+        }
+        m_inputUid = input.uid();
+    }
+
+    m_preprocessingFactor = 1.0f;
+    m_workingSizeLimit = 2048.0;
+    if (longestSide(input.size()) > 2048)
+        m_preprocessingFactor = float(2048.0 / longestSide(input.size()));
+
+    TSFbo scaled(QSize(int(input.width() * m_preprocessingFactor), int(input.height() * m_preprocessingFactor)),
+                 kInputFormat);
+    TSFbo::blitFramebuffer(scaled, input, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    scaled.setScale(float(longestSide(scaled.size())) * (1.0f / 2048.0f));
+    scaled.setUid(input.uid());
+    input = TSFbo();
+
+    const TSFbo decimated = inputFbo(decimation(), false, kInputFormat);
+    const QSize requestSize = decimated.size();
+    TSFbo working = decimated;
+    double reduction = 1.0;
+    if (m_lowResolution && longestSide(decimated.size()) > 2048) {
+        reduction = 2048.0 / longestSide(decimated.size());
+        working = TSFbo(QSize(int(std::lround(decimated.width() * reduction)),
+                              int(std::lround(decimated.height() * reduction))),
+                        kInputFormat);
+        TSFbo::blitFramebuffer(working, decimated, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    }
+    working.setUid(decimated.uid());
+    const QSize workingSize = working.size();
+    qDebug() << "***********Input Size:********" << workingSize << " decimation:" << decimation() << reduction
+             << glMaxTextureSize() << glRAMSizeKB();
+    if (working.isEmpty())
+        return QString();
+
+    if (scaled.size() != m_preprocessingSize)
+        m_preprocessingSize = scaled.size();
+    if (m_flowField.size() != m_preprocessingSize)
+        m_flowField = TSFbo(m_preprocessingSize, kFlowFormat);
+
+    updateStageParams();
+
+    const quint32 preprocessingUid = TUid::hash(int(m_workingSizeLimit), scaled.uid());
+    TSFbo preprocessed = GLCache::get(kPreprocessingCache, preprocessingUid);
+    logCache("preprocessing", !preprocessed.isEmpty());
+    if (preprocessed.isEmpty()) {
+        StageTimer t("preprocessing");
+        qDebug() << "preprocResult computation is triggered" << m_preprocessingSize;
+        preprocessed = TSFbo(m_preprocessingSize, kStageFormat);
+        preprocessing(scaled, m_flowField, preprocessed);
+        preprocessed.setUid(preprocessingUid);
+        preprocessed.setScale(scaled.scale());
+        qDebug() << "---preprocessingUid set uids:" << preprocessingUid;
+        GLCache::set(kPreprocessingCache, preprocessed, GLCache::FBOCache);
+    }
+
+    const quint32 strokeUid = TUid::hash(m_strokeKeys, m_stage, TUid::hash(float(preprocessed.uid())));
+    if (strokeUid != m_strokeUid) {
+        if (PainterPass* painter = painterWithPreviewTarget()) {
+            StageTimer t("placement");
+            blockingProcProgress(20, tr("preprocessing"));
+            qDebug() << "load brush";
+            painter->prepareStrokes(preprocessed.dataToMat(CV_8UC4, true, false), m_densityLevel);
+            qCDebug(lcStrovaneStats, "strokes level %d: %d", m_densityLevel, painter->strokeCount());
+            blockingProcProgress(100, tr("preprocessing"));
+        }
+    }
+    m_strokeUid = strokeUid;
+    preprocessed = TSFbo();
+
+    if (workingSize.width() < 1 || workingSize.height() < 1)
+        return QString();
+    scaled = TSFbo();
+
+    const quint32 basicUid = TUid::hash(m_basicKeys, m_stage, TUid::hash(workingSize, working.uid()));
+    TSFbo adjusted = GLCache::get(kBasicAdjustmentCache, basicUid);
+    logCache("adjustment", !adjusted.isEmpty());
+    if (adjusted.isEmpty()) {
+        StageTimer t("adjustment");
+        qDebug() << "basicAdjustOutput computation start" << workingSize << glRAMSizeKB();
+        adjusted = TSFbo(workingSize, kStageFormat);
+        TSFbo scratch(workingSize, kStageFormat);
+        basicAdjust(working, scratch, adjusted);
+        hslAdjust(adjusted, scratch);
+        vignette(scratch, adjusted);
+        adjusted.setUid(basicUid);
+        qDebug() << "finish basic adjustment.";
+        GLCache::set(kBasicAdjustmentCache, adjusted, GLCache::FBOCache);
+    }
+
+    const quint32 paintingUid = TUid::hash(m_paintingKeys, m_stage,
+                                           TUid::hash(TUid::hash(preprocessingUid, adjusted.uid()),
+                                                      TUid::hash(workingSize, 0)));
+    TSFbo painted = GLCache::get(kPaintingCache, paintingUid);
+    logCache("painting", !painted.isEmpty());
+    if (painted.isEmpty()) {
+        StageTimer t("painting");
+        qDebug() << "painting start.";
+        painted = TSFbo(workingSize, kStageFormat);
+        painted.setScale(float(reduction / decimation()));
+        background(adjusted, painted);
+        painting(adjusted, painted);
+        painted.setUid(paintingUid);
+        GLCache::set(kPaintingCache, painted, GLCache::FBOCache);
+        qDebug() << "painting finish.";
+    }
+    adjusted = TSFbo();
+
+    TSFbo smudged;
+    {
+        StageTimer t("smudge");
+        qDebug() << "smudge proc start.";
+        smudged = TSFbo(workingSize, kStageFormat);
+        smudge(m_flowField, painted, smudged);
+        painted = TSFbo();
+        qDebug() << "smudge proc end.";
+    }
+
+    TSFbo finished;
+    {
+        StageTimer t("post-processing");
+        qDebug() << "post proc start.";
+        finished = TSFbo(workingSize, kInputFormat);
+        postProcessing(smudged, finished);
+        if (reduction < 0.99) {
+            output = TSFbo(requestSize, kInputFormat);
+            TSFbo::blitFramebuffer(output, finished, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+        } else {
+            output = finished;
+        }
+        qDebug() << "post proc end.";
+    }
+    output.setScale(1.0f / float(decimation()));
+    qDebug() << "All done";
+    return QString();
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "StrovanePassFactory.h"
+#include "passes/PainterPass.h"
+
+#include <ESTexture.h>
+#include <TEffectWorker.h>
+
+#include <QLoggingCategory>
+#include <QSize>
+#include <QVector4D>
+#include <QVector>
+
+#include <map>
+#include <memory>
+#include <optional>
+
+// Stage timings and cache hits, for strovane-render --stats.
+Q_DECLARE_LOGGING_CATEGORY(lcStrovaneStats)
+
+// The GPU worker of the painting effect: turns the request's photograph into
+// the painting through a fixed chain of stages, keeping the three expensive
+// intermediate results (preprocessing, adjustment, painting) in the named
+// cache.
+class TStrovaneWorker : public TEffectMaskWorker, public PreviewTarget {
+public:
+    TStrovaneWorker(const QString& name, unsigned effectId, unsigned flags);
+    ~TStrovaneWorker() override;
+
+    QString proc(TSFbo& output) override;
+    void showPreview(const TSFbo& image) override;
+
+    // The request's parameters under the stages' dotted keys, and the key
+    // lists whose values make up the cache identities.
+    const QVariantMap& stageParams() const { return m_stage; }
+    const QStringList& strokeGenerationKeys() const { return m_strokeKeys; }
+    const QStringList& basicAdjustmentKeys() const { return m_basicKeys; }
+    const QStringList& paintingKeys() const { return m_paintingKeys; }
+
+    struct BrushSet {
+        QString path;
+        int frameCount = 0;
+        QVector<QVector4D> frames; // x/W, y/H, w/W, h/H
+        QVector<int> upright;      // 1: stored upright, 0: stored rotated
+        ESTexture atlas;
+    };
+    const BrushSet& brushSet() const { return m_brushSet; }
+    // Reads an atlas description into the frame table (no texture).
+    static BrushSet readBrushAtlas(const QString& path);
+
+private:
+    void updateStageParams();
+    bool preprocessing(const TSFbo& scaledInput, TSFbo& flowField, TSFbo& result);
+    bool basicAdjust(const TSFbo& input, TSFbo& scratch, TSFbo& result);
+    bool hslAdjust(const TSFbo& input, TSFbo& result);
+    bool vignette(const TSFbo& input, TSFbo& result);
+    bool background(const TSFbo& adjusted, TSFbo& painting);
+    bool painting(const TSFbo& adjusted, TSFbo& painting);
+    bool loadBrushAtlas(const QString& path);
+    bool smudge(const TSFbo& flowField, const TSFbo& painting, TSFbo& result);
+    bool postProcessing(const TSFbo& input, TSFbo& result);
+
+    // Looks a pass up by name and makes it the current one (null if absent).
+    RenderPass* usePass(const char* name);
+    PainterPass* painterWithPreviewTarget();
+    float stageFloat(const char* key) const { return m_stage.value(QLatin1String(key)).toFloat(); }
+    QVariantMap requestParams() const;
+
+    StrovanePassFactory m_factory;
+    std::map<QString, std::unique_ptr<RenderPass>> m_passes;
+    RenderPass* m_currentPass = nullptr;
+
+    QVariantMap m_stage;
+    QStringList m_strokeKeys;
+    QStringList m_basicKeys;
+    QStringList m_paintingKeys;
+    int m_densityLevel = 1;
+    quint32 m_strokeUid = 0xFFFFFFFFu;
+    std::optional<quint32> m_inputUid;
+    double m_workingSizeLimit = 2048.0;
+    float m_preprocessingFactor = 1.0f;
+    QSize m_preprocessingSize{-1, -1};
+    TSFbo m_flowField;
+    bool m_showPainting = false;
+    bool m_lowResolution = false;
+    BrushSet m_brushSet;
+    int m_backgroundType = 0;
+};

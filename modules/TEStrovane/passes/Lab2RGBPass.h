@@ -1,0 +1,12 @@
+#pragma once
+
+#include "FullScreenPass.h"
+
+// Normalised CIE L*a*b* back to sRGB.
+class Lab2RGBPass : public FullScreenPass {
+public:
+    Lab2RGBPass()
+        : FullScreenPass(QStringLiteral("lab2rgb"))
+    {
+    }
+};

@@ -1,0 +1,181 @@
+#include "PainterPass.h"
+
+#include "FullScreenPass.h"
+#include "StrokePlacement.h"
+
+#include <TSFbo.h>
+
+#include <QColor>
+#include <QDebug>
+#include <QThread>
+
+#include <opencv2/imgproc.hpp>
+
+#include <algorithm>
+#include <cmath>
+
+PainterPass::PainterPass() = default;
+
+PainterPass::~PainterPass()
+{
+    if (m_f && m_strokeTexture)
+        m_f->glDeleteTextures(1, &m_strokeTexture);
+}
+
+bool PainterPass::initialize()
+{
+    RenderPass::initialize();
+    loadShader(FullScreenPass::shaderPath(QStringLiteral("painter"), ".vert"),
+               FullScreenPass::shaderPath(QStringLiteral("painter"), ".frag"));
+    const QString log = m_program->log();
+    if (!log.isEmpty())
+        qWarning().noquote() << "PainterPass:" << log;
+    m_f->glGenVertexArrays(1, &m_vao);
+    return true;
+}
+
+bool PainterPass::initGeometry(const QSize&)
+{
+    if (m_geometryReady || m_currentLevel < 0 || !m_built[size_t(m_currentLevel)])
+        return true;
+    static const float corners[] = {-1, -1, 1, -1, -1, 1, 1, 1};
+    m_f->glGenBuffers(1, &m_vbo);
+    m_f->glBindBuffer(GL_ARRAY_BUFFER, m_vbo);
+    m_f->glBufferData(GL_ARRAY_BUFFER, sizeof(corners), corners, GL_STREAM_DRAW);
+    m_f->glBindBuffer(GL_ARRAY_BUFFER, 0);
+    m_vertexCount = 4;
+    m_geometryReady = true;
+    return true;
+}
+
+int PainterPass::inkTarget(int densityLevel)
+{
+    static const int targets[kLevels] = {1536, 512, 170};
+    return targets[std::clamp(densityLevel, 0, kLevels - 1)];
+}
+
+std::vector<StrokeInstance> PainterPass::buildTable(const cv::Mat& lineImage, int densityLevel)
+{
+    cv::Mat grey;
+    cv::cvtColor(lineImage, grey, cv::COLOR_RGB2GRAY);
+    const std::vector<PlacedDisc> discs = placeStrokes(grey, inkTarget(densityLevel));
+    const int width = grey.cols, height = grey.rows;
+    // A one-pixel-wide or -high image has its strokes on its middle line.
+    const double uScale = width > 1 ? 1.0 / (width - 1) : 0.0;
+    const double vScale = height > 1 ? 1.0 / (height - 1) : 0.0;
+    const double sizeScale = 256.0 / std::sqrt(double(width) * height);
+    std::vector<StrokeInstance> table;
+    table.reserve(discs.size());
+    for (const PlacedDisc& d : discs) {
+        table.push_back({width > 1 ? float(d.x * uScale) : 0.5f, height > 1 ? float(d.y * vScale) : 0.5f,
+                         float(d.r * sizeScale), d.r});
+    }
+    // Stable, so that strokes of equal size keep their placement order.
+    std::stable_sort(table.begin(), table.end(),
+                     [](const StrokeInstance& a, const StrokeInstance& b) { return a.size > b.size; });
+    return table;
+}
+
+bool PainterPass::prepareStrokes(const cv::Mat& lineImage, int densityLevel)
+{
+    const int level = std::clamp(densityLevel, 0, kLevels - 1);
+    bool built = false;
+    if (m_built[size_t(level)]) {
+        m_strokeCount = int(m_tables[size_t(level)].size());
+    } else {
+        m_tables[size_t(level)] = buildTable(lineImage, level);
+        m_strokeCount = int(m_tables[size_t(level)].size());
+        m_built[size_t(level)] = true;
+        built = true;
+    }
+    m_currentLevel = level;
+    if (built || level != m_uploadedLevel) {
+        uploadStrokeTable(m_tables[size_t(level)]);
+        m_uploadedLevel = level;
+    }
+    return true;
+}
+
+void PainterPass::resetStrokes()
+{
+    m_built.fill(false);
+}
+
+void PainterPass::uploadStrokeTable(const std::vector<StrokeInstance>& table)
+{
+    if (!m_strokeTexture)
+        m_f->glGenTextures(1, &m_strokeTexture);
+    if (!m_staging)
+        m_staging.reset(new float[size_t(kMaxStrokes) * 4]());
+    const size_t n = std::min(table.size(), size_t(kMaxStrokes));
+    if (table.size() > size_t(kMaxStrokes))
+        qWarning() << "PainterPass: stroke table cut from" << table.size() << "to" << kMaxStrokes;
+    std::copy_n(reinterpret_cast<const float*>(table.data()), n * 4, m_staging.get());
+    m_strokeCount = int(n);
+    m_f->glActiveTexture(GL_TEXTURE15);
+    m_f->glBindTexture(GL_TEXTURE_2D, m_strokeTexture);
+    m_f->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    m_f->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    m_f->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    m_f->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    m_f->glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA16F, kTextureSide, kTextureSide, 0, GL_RGBA, GL_FLOAT, m_staging.get());
+    m_f->glBindTexture(GL_TEXTURE_2D, 0);
+    m_f->glActiveTexture(GL_TEXTURE0);
+    m_f->glFinish();
+}
+
+bool PainterPass::render(const QSize& size, TSFbo& target)
+{
+    if (m_currentLevel < 0 || !m_built[size_t(m_currentLevel)])
+        return true;
+    target.bind();
+    m_f->glViewport(0, 0, size.width(), size.height());
+    if (param(QStringLiteral("bg.type")).toInt() == 0) {
+        const QColor c = param(QStringLiteral("bg.canvas.texture.color")).value<QColor>();
+        m_f->glClearColor(float(c.redF()), float(c.greenF()), float(c.blueF()), float(c.alphaF()));
+        m_f->glClearDepth(1.0);
+        m_f->glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
+    m_program->bind();
+    m_f->glBindVertexArray(m_vao);
+    m_f->glBindBuffer(GL_ARRAY_BUFFER, m_vbo);
+    m_f->glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
+    m_f->glEnableVertexAttribArray(0);
+
+    const GLboolean blendWasOn = m_f->glIsEnabled(GL_BLEND);
+    GLint srcAlpha = GL_ONE, dstAlpha = GL_ZERO;
+    m_f->glGetIntegerv(GL_BLEND_SRC_ALPHA, &srcAlpha);
+    m_f->glGetIntegerv(GL_BLEND_DST_ALPHA, &dstAlpha);
+    m_f->glEnable(GL_BLEND);
+    m_f->glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+
+    const int n = m_strokesPerBatch;
+    const int fullBatches = m_strokeCount / n;
+    int counter = 0;
+    for (int batch = 0, remaining = m_strokeCount; remaining > 0; ++batch, remaining -= n) {
+        m_program->setUniformValue("batch", batch);
+        m_program->setUniformValue("brushnum_per_batch", n);
+        m_f->glDrawArraysInstanced(GL_TRIANGLE_STRIP, 0, 4, std::min(n, remaining));
+        if (++counter >= fullBatches / 6) {
+            if (m_previewTarget) {
+                m_previewTarget->showPreview(target);
+                target.bind();
+            }
+            counter = 0;
+        }
+        m_f->glFinish();
+        QThread::yieldCurrentThread();
+    }
+    QThread::yieldCurrentThread();
+
+    m_f->glBlendFunc(GLenum(srcAlpha), GLenum(dstAlpha));
+    if (!blendWasOn)
+        m_f->glDisable(GL_BLEND);
+    m_f->glFlush();
+    m_program->release();
+    m_f->glBindBuffer(GL_ARRAY_BUFFER, 0);
+    m_f->glDisableVertexAttribArray(0);
+    m_f->glBindVertexArray(0);
+    target.release();
+    return true;
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <RenderPass.h>
+
+#include <opencv2/core.hpp>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+class TSFbo;
+
+// The per-stroke record of a stroke table and of the stroke texture.
+struct StrokeInstance {
+    float u;      // centre x / (line image width - 1)
+    float v;      // centre y / (line image height - 1)
+    float size;   // radius / sqrt(width x height) x 256
+    float radius; // in line-image pixels
+};
+
+// Who watches the painting appear between draw batches.
+class PreviewTarget {
+public:
+    virtual ~PreviewTarget() = default;
+    virtual void showPreview(const TSFbo& image) = 0;
+};
+
+// Draws the brush strokes: one instanced quad per stroke, read from a
+// stroke texture, oriented by the flow field, shaped and lit by a brush
+// frame, coloured from the adjusted image; in batches, with previews.
+class PainterPass : public RenderPass {
+public:
+    static constexpr int kLevels = 3;
+    static constexpr int kTextureSide = 1024;
+    static constexpr int kMaxStrokes = kTextureSide * kTextureSide;
+
+    PainterPass();
+    ~PainterPass() override;
+
+    bool initialize() override;
+    bool initGeometry(const QSize& size) override;
+    bool render(const QSize& size, TSFbo& target) override;
+
+    // Builds the level's table from the line image (RGBA8) unless it is
+    // built, then makes it the current one. Levels outside 0..2 are clamped.
+    bool prepareStrokes(const cv::Mat& lineImage, int densityLevel);
+    void resetStrokes();
+    void uploadStrokeTable(const std::vector<StrokeInstance>& table);
+
+    void setPreviewTarget(PreviewTarget* target) { m_previewTarget = target; }
+    void setStrokesPerBatch(int n) { m_strokesPerBatch = std::max(n, 1); }
+    int strokesPerBatch() const { return m_strokesPerBatch; }
+    int strokeCount() const { return m_strokeCount; }
+    GLuint strokeTexture() const { return m_strokeTexture; }
+    const std::vector<StrokeInstance>& table(int level) const { return m_tables[size_t(level)]; }
+
+    // Ink one stroke should cover at each density level.
+    static int inkTarget(int densityLevel);
+    // The table of a line image (CV_8UC4 read-back), sorted largest first.
+    static std::vector<StrokeInstance> buildTable(const cv::Mat& lineImage, int densityLevel);
+
+private:
+    std::array<std::vector<StrokeInstance>, kLevels> m_tables;
+    std::array<bool, kLevels> m_built{{false, false, false}};
+    int m_currentLevel = -1;
+    int m_uploadedLevel = -1;
+    int m_strokeCount = 4096;
+    int m_strokesPerBatch = 512;
+    GLuint m_strokeTexture = 0;
+    std::unique_ptr<float[]> m_staging;
+    PreviewTarget* m_previewTarget = nullptr;
+};

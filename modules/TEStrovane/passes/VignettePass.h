@@ -1,0 +1,12 @@
+#pragma once
+
+#include "FullScreenPass.h"
+
+// Darkens or tints towards the edges in a superellipse.
+class VignettePass : public FullScreenPass {
+public:
+    VignettePass()
+        : FullScreenPass(QStringLiteral("vignette"))
+    {
+    }
+};

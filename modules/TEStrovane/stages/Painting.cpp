@@ -1,0 +1,133 @@
+#include "../TStrovaneWorker.h"
+#include "PainterSettings.h"
+#include "StageHelpers.h"
+
+#include <Strobase.h>
+
+#include <QColor>
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+// The painter's shaders hold this many brush frames.
+constexpr int kMaxFrames = 100;
+} // namespace
+
+// "Original" background: the adjusted photograph, opaque, under the
+// strokes; "Solid": the painter clears the target to the canvas colour.
+bool TStrovaneWorker::background(const TSFbo& adjusted, TSFbo& painting)
+{
+    m_backgroundType = requestParams().value(QStringLiteral("bg_type")).toBool() ? 1 : 0;
+    if (m_backgroundType == 0) {
+        TSFbo::blitFramebuffer(painting, adjusted, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+        return true;
+    }
+    RenderPass* pass = usePass("RenderTexture");
+    bindImage(pass, "tex_img", adjusted, 0, GL_LINEAR, GL_REPEAT);
+    setUniform(pass, "offset", QVector2D(0, 0));
+    setUniform(pass, "scale", QVector2D(1, 1));
+    drawInto(pass, painting);
+    return true;
+}
+
+TStrovaneWorker::BrushSet TStrovaneWorker::readBrushAtlas(const QString& path)
+{
+    BrushSet set;
+    set.path = path;
+    QFile file(path);
+    QJsonObject root;
+    if (file.open(QIODevice::ReadOnly | QIODevice::Text))
+        root = QJsonDocument::fromJson(file.readAll()).object();
+    const QJsonObject size = root.value(QStringLiteral("meta")).toObject().value(QStringLiteral("size")).toObject();
+    const double W = size.value(QStringLiteral("w")).toDouble();
+    const double H = size.value(QStringLiteral("h")).toDouble();
+    const QJsonArray frames = root.value(QStringLiteral("frames")).toArray();
+    for (const QJsonValue& entry : frames) {
+        if (set.frames.size() == kMaxFrames) {
+            qWarning() << "TStrovaneWorker::loadBrushAtlas:" << path << "has" << frames.size()
+                       << "frames; only the first" << kMaxFrames << "are used";
+            break;
+        }
+        const QJsonObject f = entry.toObject().value(QStringLiteral("frame")).toObject();
+        set.upright.append(entry.toObject().value(QStringLiteral("rotated")).toBool() ? 0 : 1);
+        set.frames.append(QVector4D(float(f.value(QStringLiteral("x")).toDouble() / W),
+                                    float(f.value(QStringLiteral("y")).toDouble() / H),
+                                    float(f.value(QStringLiteral("w")).toDouble() / W),
+                                    float(f.value(QStringLiteral("h")).toDouble() / H)));
+    }
+    set.frameCount = set.frames.size();
+    return set;
+}
+
+bool TStrovaneWorker::loadBrushAtlas(const QString& path)
+{
+    m_brushSet = readBrushAtlas(path);
+    return true;
+}
+
+bool TStrovaneWorker::painting(const TSFbo& adjusted, TSFbo& target)
+{
+    const QString path = Strobase::tgrcFolder() + QLatin1Char('/') + m_stage.value(QStringLiteral("stroke.sets")).toString()
+        + QStringLiteral(".json");
+    if (path != m_brushSet.path) {
+        loadBrushAtlas(path);
+        const QFileInfo info(path);
+        const QString imagePath = info.path() + QLatin1Char('/') + info.fileName().section(QLatin1Char('.'), 0, 0)
+            + QStringLiteral("normal.png");
+        m_brushSet.atlas = mygl::file::load(imagePath, GL_REPEAT);
+    }
+
+    const PainterSettings s = PainterSettings::from(m_stage, target.size());
+    PainterPass* painter = painterWithPreviewTarget();
+    if (!painter)
+        return true;
+    painter->setStrokesPerBatch(s.strokesPerBatch);
+
+    QOpenGLShaderProgram* program = painter->program();
+    program->bind();
+    program->setUniformValue("imageScale", s.imageScale);
+    program->setUniformValue("brushScale", s.brushScale);
+    program->setUniformValue("strokeAbstract", s.strokeAbstract);
+    program->setUniformValue("strokeSize", s.strokeSize);
+    program->setUniformValue("strokeTransparent", s.strokeTransparent);
+    program->setUniformValue("strokeRotation", s.strokeRotation);
+    program->setUniformValue("strokeRotationJitter", s.strokeRotationJitter);
+    program->setUniformValue("strokeBalance", s.strokeBalance);
+    program->setUniformValue("strokeColorJitter", s.strokeColorJitter);
+    program->setUniformValue("normalScale", s.normalScale);
+    program->setUniformValue("balanceScale", s.balanceScale);
+    program->setUniformValue("revealSize", s.revealSize);
+    program->setUniformValue("revealSpread", s.revealSpread);
+    program->setUniformValue("revealCenter", s.revealCenter);
+    program->setUniformValue("brushsetNum", m_brushSet.frameCount);
+    if (m_brushSet.frameCount > 0) {
+        program->setUniformValueArray("texPos", m_brushSet.frames.constData(), m_brushSet.frameCount);
+        program->setUniformValueArray("texRotated", m_brushSet.upright.constData(), m_brushSet.frameCount);
+    }
+    program->setUniformValue("light", s.light);
+    program->release();
+
+    painter->setParam(QStringLiteral("bg.type"), s.backgroundType, true);
+    painter->setParam(QStringLiteral("bg.canvas.texture.color"), m_stage.value(QStringLiteral("bg.canvas.texture.color")),
+                      true);
+
+    bindImage(painter, "tex_dir", m_flowField, 1);
+    bindImage(painter, "tex_image", adjusted, 2);
+    painter->setResource("tex_normal", QStringLiteral("2D"), m_brushSet.atlas.textureId(), 3, GL_LINEAR,
+                         GL_MIRRORED_REPEAT);
+    painter->setResource("tex_stroke_info", QStringLiteral("2D"), painter->strokeTexture(), 15, GL_NEAREST,
+                         GL_MIRRORED_REPEAT);
+
+    qDebug() << "lightness:" << s.light;
+    qDebug() << "light dir:" << s.lightdir;
+    setUniform(painter, "lightdir", s.lightdir);
+
+    painter->initGeometry(target.size());
+    painter->render(target.size(), target);
+    return true;
+}

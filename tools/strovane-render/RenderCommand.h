@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What a render run was asked to do, from the command line.
+struct RenderOptions {
+    QString input;
+    QString output;
+    QString preset;
+    QStringList sets;               // KEY=VALUE, applied after the preset
+    QList<QStringList> thenChanges; // each: KEY=VALUE list for one more request
+    int decimation = 1;
+    bool lowResolution = false;
+    int depth = 8;
+    bool stats = false;
+    QString tgrcFolder;
+};
+
+// Splits "a=1,reveal_center=0.3,0.4" into {"a=1", "reveal_center=0.3,0.4"}:
+// a piece without "=" belongs to the value before it.
+QStringList splitAssignments(const QString& text);
+
+// Renders INPUT into OUTPUT through the framework's request path. Returns
+// the process exit code; errors are one line on stderr.
+int runRender(int& argc, char** argv, const RenderOptions& options);
