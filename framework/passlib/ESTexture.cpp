@@ -43,6 +43,8 @@ ESTexture load(const QString& path, GLenum wrapMode)
     default: cv::cvtColor(image, image, cv::COLOR_BGRA2RGBA); break;
     }
     GLuint id = 0;
+    GLint boundTexture = 0;
+    f->glGetIntegerv(GL_TEXTURE_BINDING_2D, &boundTexture);
     f->glGenTextures(1, &id);
     f->glBindTexture(GL_TEXTURE_2D, id);
     f->glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
@@ -52,7 +54,7 @@ ESTexture load(const QString& path, GLenum wrapMode)
     f->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     f->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GLint(wrapMode));
     f->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GLint(wrapMode));
-    f->glBindTexture(GL_TEXTURE_2D, 0);
+    f->glBindTexture(GL_TEXTURE_2D, GLuint(boundTexture));
     return ESTexture(id, image.cols, image.rows);
 }
 

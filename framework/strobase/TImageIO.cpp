@@ -35,13 +35,14 @@ Kind kindOfName(const QString& path)
     return Kind::Unknown;
 }
 
-// The decoders fill a cut-off file with grey and call it a success; a
-// complete file ends with its end marker.
+// The decoders fill a cut-off file with grey and call it a success. A
+// complete JPEG has its end marker after the last scan (data a camera appends
+// after it does not matter); a complete PNG ends with its IEND chunk.
 bool looksComplete(Kind kind, const QByteArray& data)
 {
     if (kind == Kind::Jpeg) {
-        const int tail = data.lastIndexOf("\xff\xd9");
-        return tail >= 0 && tail >= data.size() - 64;
+        const int lastScan = data.lastIndexOf("\xff\xda");
+        return lastScan >= 0 && data.indexOf("\xff\xd9", lastScan) >= 0;
     }
     if (kind == Kind::Png)
         return data.lastIndexOf("IEND") >= data.size() - 12;

@@ -26,6 +26,10 @@ TSFbo::TSFbo(const QSize& size, GLenum internalFormat)
     d = std::make_shared<Data>();
     d->size = size;
     d->format = internalFormat;
+    // Making an image must not disturb the textures a pass has bound.
+    GLint boundTexture = 0, boundFramebuffer = 0;
+    f->glGetIntegerv(GL_TEXTURE_BINDING_2D, &boundTexture);
+    f->glGetIntegerv(GL_FRAMEBUFFER_BINDING, &boundFramebuffer);
     f->glGenTextures(1, &d->texture);
     f->glBindTexture(GL_TEXTURE_2D, d->texture);
     f->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
@@ -34,13 +38,13 @@ TSFbo::TSFbo(const QSize& size, GLenum internalFormat)
     f->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     f->glTexImage2D(GL_TEXTURE_2D, 0, GLint(internalFormat), size.width(), size.height(), 0, GL_RGBA,
                     GL_UNSIGNED_BYTE, nullptr);
-    f->glBindTexture(GL_TEXTURE_2D, 0);
+    f->glBindTexture(GL_TEXTURE_2D, GLuint(boundTexture));
     f->glGenFramebuffers(1, &d->fbo);
     f->glBindFramebuffer(GL_FRAMEBUFFER, d->fbo);
     f->glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, d->texture, 0);
     if (f->glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
         qWarning() << "TSFbo: incomplete framebuffer" << size << Qt::hex << internalFormat;
-    f->glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    f->glBindFramebuffer(GL_FRAMEBUFFER, GLuint(boundFramebuffer));
 }
 
 QSize TSFbo::size() const
@@ -115,11 +119,13 @@ void TSFbo::upload(const cv::Mat& image)
         return;
     const GLenum format = image.channels() == 4 ? GL_BGRA : image.channels() == 3 ? GL_BGR : GL_RED;
     cv::Mat contiguous = image.isContinuous() ? image : image.clone();
+    GLint boundTexture = 0;
+    f->glGetIntegerv(GL_TEXTURE_BINDING_2D, &boundTexture);
     f->glBindTexture(GL_TEXTURE_2D, d->texture);
     f->glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     f->glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, image.cols, image.rows, format, type, contiguous.data);
     f->glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    f->glBindTexture(GL_TEXTURE_2D, 0);
+    f->glBindTexture(GL_TEXTURE_2D, GLuint(boundTexture));
 }
 
 cv::Mat TSFbo::dataToMat(int cvType, bool topRowFirst, bool bgrOrder) const

@@ -1,6 +1,6 @@
 #include "TStrovaneWorker.h"
 
-#include "StrovaneParams.h"
+#include "StageParams.h"
 
 #include <GLCache.h>
 #include <TGL.h>
@@ -102,50 +102,12 @@ QVariantMap TStrovaneWorker::requestParams() const
 
 void TStrovaneWorker::updateStageParams()
 {
-    m_strokeKeys.clear();
-    m_basicKeys.clear();
-    m_paintingKeys.clear();
-    m_stage.clear();
-    const QVariantMap params = requestParams();
-    QVector<QString> basic(37), painting(21);
-    for (const StrovaneParam& p : strovaneParams()) {
-        const StageSpec& s = p.stage;
-        if (s.conv == StageConv::None)
-            continue;
-        const QVariant value = TParam::convert(params.value(p.key), p.type);
-        const QString key = QLatin1String(s.key);
-        switch (s.conv) {
-        case StageConv::Same:
-            m_stage.insert(key, value);
-            break;
-        case StageConv::Balance:
-            m_stage.insert(key, (1.0f - value.toFloat()) * 0.5f);
-            break;
-        case StageConv::BoolAsFloat:
-            m_stage.insert(key, value.toBool() ? 1.0f : 0.0f);
-            break;
-        case StageConv::SplitPoint:
-            m_stage.insert(key, value.toPointF().x());
-            m_stage.insert(QLatin1String(s.key2), value.toPointF().y());
-            break;
-        case StageConv::Level:
-            m_densityLevel = value.toInt();
-            m_strokeKeys << key;
-            m_stage.insert(key, float(m_densityLevel));
-            break;
-        case StageConv::None:
-            break;
-        }
-        if (s.basicPos >= 0)
-            basic[s.basicPos] = key;
-        if (s.paintingPos >= 0) {
-            painting[s.paintingPos] = key;
-            if (s.key2)
-                painting[s.paintingPos + 1] = QLatin1String(s.key2);
-        }
-    }
-    m_basicKeys = basic.toList();
-    m_paintingKeys = painting.toList();
+    StageParams stage = StageParams::from(requestParams());
+    m_stage = stage.values;
+    m_strokeKeys = stage.strokeGenerationKeys;
+    m_basicKeys = stage.basicAdjustmentKeys;
+    m_paintingKeys = stage.paintingKeys;
+    m_densityLevel = stage.densityLevel;
 }
 
 QString TStrovaneWorker::proc(TSFbo& output)

@@ -30,13 +30,6 @@ public:
     QString proc(TSFbo& output) override;
     void showPreview(const TSFbo& image) override;
 
-    // The request's parameters under the stages' dotted keys, and the key
-    // lists whose values make up the cache identities.
-    const QVariantMap& stageParams() const { return m_stage; }
-    const QStringList& strokeGenerationKeys() const { return m_strokeKeys; }
-    const QStringList& basicAdjustmentKeys() const { return m_basicKeys; }
-    const QStringList& paintingKeys() const { return m_paintingKeys; }
-
     struct BrushSet {
         QString path;
         int frameCount = 0;

@@ -1,0 +1,21 @@
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLoggingCategory>
+#include <QSurfaceFormat>
+
+#include <gtest/gtest.h>
+
+// Test binaries that need OpenGL: a GUI application with the program's
+// OpenGL 3.3 core defaults (run under xvfb-run where there is no display).
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
+    QSurfaceFormat format;
+    format.setVersion(3, 3);
+    format.setProfile(QSurfaceFormat::CoreProfile);
+    QSurfaceFormat::setDefaultFormat(format);
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QGuiApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,28 @@
+#include "TKestrioPlugin.h"
+
+#include "StrovaneModule.h"
+#include "TStrovane.h"
+
+#include <QtQml>
+
+static void registerScreens()
+{
+    Q_INIT_RESOURCE(strovane_qml);
+}
+
+static void registerShaders()
+{
+    Q_INIT_RESOURCE(strovane_shaders);
+}
+
+void TKestrioPlugin::registerTypes(const char* uri)
+{
+    static bool screensRegistered = false;
+    if (!screensRegistered) {
+        registerScreens();
+        screensRegistered = true;
+    }
+    registerShaders();
+    qmlRegisterType<TStrovane>(uri, 1, 0, "TStrovane");
+    registerStrovaneClasses();
+}

@@ -1,0 +1,241 @@
+// The generic passes against CPU references of their formulas, on small
+// non-square images (half-float tolerances).
+#include "GLTestContext.h"
+#include "StrovanePassFactory.h"
+#include "stages/StageHelpers.h"
+
+#include <QVector2D>
+
+#include <opencv2/imgproc.hpp>
+
+#include <cmath>
+#include <memory>
+#include <random>
+
+namespace {
+
+constexpr float kTolerance = 2e-3f;
+
+cv::Mat randomImage(int width, int height, unsigned seed)
+{
+    cv::Mat m(height, width, CV_32FC4);
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<float> u(0, 1);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            m.at<cv::Vec4f>(y, x) = cv::Vec4f(u(rng), u(rng), u(rng), 1.0f);
+    return m;
+}
+
+// Texel index under GL_MIRRORED_REPEAT.
+int mirror(int i, int n)
+{
+    const int m = ((i % (2 * n)) + 2 * n) % (2 * n);
+    return m < n ? m : 2 * n - 1 - m;
+}
+
+cv::Vec4f at(const cv::Mat& m, int x, int y)
+{
+    return m.at<cv::Vec4f>(mirror(y, m.rows), mirror(x, m.cols));
+}
+
+float maxDifference(const cv::Mat& a, const cv::Mat& b, int channels = 4)
+{
+    float worst = 0;
+    for (int y = 0; y < a.rows; ++y)
+        for (int x = 0; x < a.cols; ++x)
+            for (int c = 0; c < channels; ++c)
+                worst = std::max(worst, std::fabs(a.at<cv::Vec4f>(y, x)[c] - b.at<cv::Vec4f>(y, x)[c]));
+    return worst;
+}
+
+cv::Vec3f rgbToLab(cv::Vec3f c)
+{
+    cv::Vec3f lin;
+    for (int i = 0; i < 3; ++i)
+        lin[i] = c[i] > 0.04045f ? std::pow((c[i] + 0.055f) / 1.055f, 2.4f) : c[i] / 12.92f;
+    const cv::Vec3f xyz(100 * (0.4124f * lin[0] + 0.3576f * lin[1] + 0.1805f * lin[2]),
+                        100 * (0.2126f * lin[0] + 0.7152f * lin[1] + 0.0722f * lin[2]),
+                        100 * (0.0193f * lin[0] + 0.1192f * lin[1] + 0.9505f * lin[2]));
+    const cv::Vec3f white(95.047f, 100.0f, 108.883f);
+    cv::Vec3f f;
+    for (int i = 0; i < 3; ++i) {
+        const float n = xyz[i] / white[i];
+        f[i] = n > 0.008856f ? std::cbrt(n) : 7.787f * n + 16.0f / 116.0f;
+    }
+    const float L = 116 * f[1] - 16, a = 500 * (f[0] - f[1]), b = 200 * (f[1] - f[2]);
+    return {L / 100, 0.5f + 0.5f * a / 127, 0.5f + 0.5f * b / 127};
+}
+
+class PassReference : public GLTestContext {
+protected:
+    RenderPass* pass(const char* name)
+    {
+        m_pass.reset(m_factory.create(QLatin1String(name)));
+        return m_pass.get();
+    }
+    cv::Mat draw(RenderPass* p, const QSize& size)
+    {
+        TSFbo target(size, GL_RGBA16F);
+        drawInto(p, target);
+        return download(target);
+    }
+
+private:
+    StrovanePassFactory m_factory;
+    std::unique_ptr<RenderPass> m_pass;
+};
+
+} // namespace
+
+TEST_F(PassReference, RGB2LabMatchesTheFormula)
+{
+    cv::Mat input = randomImage(7, 5, 1);
+    input.at<cv::Vec4f>(0, 0) = cv::Vec4f(1, 1, 1, 1);
+    input.at<cv::Vec4f>(0, 1) = cv::Vec4f(0, 0, 0, 1);
+    const TSFbo image = upload(input, GL_RGBA32F);
+    RenderPass* p = pass("RGB2Lab");
+    bindImage(p, "tex_img", image, 0);
+    const cv::Mat out = draw(p, image.size());
+    cv::Mat expected(input.size(), CV_32FC4);
+    for (int y = 0; y < input.rows; ++y)
+        for (int x = 0; x < input.cols; ++x) {
+            const cv::Vec4f c = input.at<cv::Vec4f>(y, x);
+            const cv::Vec3f lab = rgbToLab({c[0], c[1], c[2]});
+            expected.at<cv::Vec4f>(y, x) = cv::Vec4f(lab[0], lab[1], lab[2], 1);
+        }
+    EXPECT_LT(maxDifference(out, expected), kTolerance);
+    EXPECT_NEAR(out.at<cv::Vec4f>(0, 0)[0], 1.0f, kTolerance) << "white";
+    EXPECT_NEAR(out.at<cv::Vec4f>(0, 0)[1], 0.5f, kTolerance);
+    EXPECT_NEAR(out.at<cv::Vec4f>(0, 1)[0], 0.0f, kTolerance) << "black";
+    EXPECT_NEAR(out.at<cv::Vec4f>(0, 1)[2], 0.5f, kTolerance);
+}
+
+TEST_F(PassReference, Lab2RGBInvertsRGB2Lab)
+{
+    cv::Mat input = randomImage(6, 9, 2);
+    cv::Mat lab(input.size(), CV_32FC4);
+    for (int y = 0; y < input.rows; ++y)
+        for (int x = 0; x < input.cols; ++x) {
+            const cv::Vec4f c = input.at<cv::Vec4f>(y, x);
+            const cv::Vec3f l = rgbToLab({c[0], c[1], c[2]});
+            lab.at<cv::Vec4f>(y, x) = cv::Vec4f(l[0], l[1], l[2], 1);
+        }
+    const TSFbo image = upload(lab, GL_RGBA32F);
+    RenderPass* p = pass("Lab2RGB");
+    bindImage(p, "tex_img", image, 0);
+    EXPECT_LT(maxDifference(draw(p, image.size()), input), 3e-3f);
+}
+
+TEST_F(PassReference, GaussIsTheFifteenTapKernelAlongEachAxis)
+{
+    static const float w[8] = {0.159576912161f, 0.147308056121f, 0.115876621105f, 0.0776744219933f,
+                               0.0443683338718f, 0.0215963866053f, 0.00895781211794f, 0.0044299121055113265f};
+    const cv::Mat input = randomImage(11, 6, 3);
+    const TSFbo image = upload(input, GL_RGBA32F);
+    RenderPass* p = pass("Gauss");
+    bindImage(p, "tex_img", image, 0);
+    setUniform(p, "imgSize", QVector2D(11, 6));
+    for (float axis : {0.0f, 1.0f}) {
+        setUniform(p, "pass", axis);
+        const cv::Mat out = draw(p, image.size());
+        cv::Mat expected(input.size(), CV_32FC4, cv::Scalar::all(0));
+        for (int y = 0; y < input.rows; ++y)
+            for (int x = 0; x < input.cols; ++x)
+                for (int k = -7; k <= 7; ++k)
+                    expected.at<cv::Vec4f>(y, x) +=
+                        w[std::abs(k)] * (axis == 0 ? at(input, x, y + k) : at(input, x + k, y));
+        EXPECT_LT(maxDifference(out, expected), kTolerance) << "pass " << axis;
+    }
+    // A constant stays constant.
+    const TSFbo flat = upload(cv::Mat(5, 8, CV_32FC4, cv::Scalar(0.3, 0.6, 0.9, 1)), GL_RGBA32F);
+    bindImage(p, "tex_img", flat, 0);
+    setUniform(p, "imgSize", QVector2D(8, 5));
+    const cv::Mat out = draw(p, flat.size());
+    EXPECT_LT(maxDifference(out, cv::Mat(5, 8, CV_32FC4, cv::Scalar(0.3, 0.6, 0.9, 1))), kTolerance);
+}
+
+TEST_F(PassReference, SepGaussSumsOutToTwoSigma)
+{
+    const cv::Mat input = randomImage(9, 13, 4);
+    const TSFbo image = upload(input, GL_RGBA32F);
+    RenderPass* p = pass("SepGauss");
+    bindImage(p, "img", image, 0);
+    setUniform(p, "imageSize", QVector2D(9, 13));
+    for (float sigma : {0.4f, 1.0f, 1.6f, 3.0f}) {
+        for (float vertical : {0.0f, 1.0f}) {
+            setUniform(p, "radius", sigma);
+            setUniform(p, "isVertical", vertical);
+            const cv::Mat out = draw(p, image.size());
+            cv::Mat expected(input.size(), CV_32FC4);
+            for (int y = 0; y < input.rows; ++y)
+                for (int x = 0; x < input.cols; ++x) {
+                    cv::Vec4f sum = input.at<cv::Vec4f>(y, x);
+                    float norm = 1;
+                    for (int n = 1; n <= 2 * sigma; ++n) {
+                        const float k = std::exp(-n * n / (2 * sigma * sigma));
+                        const int dx = vertical == 0 ? n : 0, dy = vertical == 0 ? 0 : n;
+                        sum += k * (at(input, x + dx, y + dy) + at(input, x - dx, y - dy));
+                        norm += 2 * k;
+                    }
+                    expected.at<cv::Vec4f>(y, x) = sum / norm;
+                }
+            EXPECT_LT(maxDifference(out, expected), kTolerance) << "sigma " << sigma << " vertical " << vertical;
+            if (sigma < 0.5f)
+                EXPECT_LT(maxDifference(out, input), kTolerance) << "below 0.5 the input passes unchanged";
+        }
+    }
+}
+
+TEST_F(PassReference, DiffGaussIsTheClampedLightnessDifference)
+{
+    cv::Mat e = randomImage(8, 5, 5), r = randomImage(8, 5, 6);
+    r.at<cv::Vec4f>(0, 0) = e.at<cv::Vec4f>(0, 0);                          // equal: 0.98
+    r.at<cv::Vec4f>(0, 1)[0] = e.at<cv::Vec4f>(0, 1)[0] - 0.02f;            // narrow brighter by 0.02: 0
+    const TSFbo imageE = upload(e, GL_RGBA32F), imageR = upload(r, GL_RGBA32F);
+    RenderPass* p = pass("DiffGauss");
+    bindImage(p, "imgE", imageE, 0);
+    bindImage(p, "imgR", imageR, 1);
+    const cv::Mat out = draw(p, imageE.size());
+    cv::Mat expected(e.size(), CV_32FC4);
+    for (int y = 0; y < e.rows; ++y)
+        for (int x = 0; x < e.cols; ++x) {
+            const float g = std::clamp(1 - 100 * (e.at<cv::Vec4f>(y, x)[0] - r.at<cv::Vec4f>(y, x)[0]), 0.0f, 0.98f);
+            expected.at<cv::Vec4f>(y, x) = cv::Vec4f(g, g, g, 1);
+        }
+    EXPECT_LT(maxDifference(out, expected), kTolerance);
+    EXPECT_NEAR(out.at<cv::Vec4f>(0, 0)[0], 0.98f, kTolerance);
+    EXPECT_NEAR(out.at<cv::Vec4f>(0, 1)[0], 0.0f, kTolerance);
+}
+
+TEST_F(PassReference, RenderClearsTheTargetFirst)
+{
+    // A pass whose quad samples an empty binding still covers the whole
+    // target: nothing of the old content survives.
+    TSFbo target = upload(cv::Mat(4, 4, CV_32FC4, cv::Scalar(0.2, 0.4, 0.6, 0.8)));
+    const TSFbo black = upload(cv::Mat(4, 4, CV_32FC4, cv::Scalar(0, 0, 0, 1)));
+    RenderPass* p = pass("DiffGauss");
+    bindImage(p, "imgE", black, 0);
+    bindImage(p, "imgR", black, 1);
+    drawInto(p, target);
+    const cv::Mat out = download(target);
+    EXPECT_NEAR(out.at<cv::Vec4f>(3, 3)[3], 1.0f, kTolerance);
+    EXPECT_NEAR(out.at<cv::Vec4f>(3, 3)[0], 0.98f, kTolerance);
+}
+
+TEST_F(PassReference, FactoryKnowsFifteenPassesAndRefusesOthers)
+{
+    StrovanePassFactory factory;
+    EXPECT_EQ(StrovanePassFactory::passNames().size(), 15);
+    for (const QString& name : StrovanePassFactory::passNames()) {
+        std::unique_ptr<RenderPass> p(factory.create(name));
+        ASSERT_TRUE(p) << name.toStdString();
+        EXPECT_TRUE(p->program()->isLinked()) << name.toStdString();
+    }
+    try {
+        factory.create(QStringLiteral("gauss"));
+        FAIL() << "names are case-sensitive";
+    } catch (const std::string& e) {
+        EXPECT_EQ(e, "no such passgauss");
+    }
+}

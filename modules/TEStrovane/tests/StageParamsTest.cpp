@@ -1,0 +1,82 @@
+#include "StageParams.h"
+#include "TStrovane.h"
+#include "stages/PainterSettings.h"
+
+#include <QColor>
+#include <QPointF>
+
+#include <gtest/gtest.h>
+
+TEST(StageParams, TranslatesTheDefaultsUnderDottedKeys)
+{
+    const StageParams s = StageParams::from(TStrovane().params());
+    const QVariantMap& v = s.values;
+    EXPECT_EQ(v.value("stroke.sets"), QVariant(QStringLiteral("e626558c-77dc-4b33-b795-ca2642b2ed21")));
+    EXPECT_EQ(v.value("density.level"), QVariant(1.0f)) << "the level ends up a float";
+    EXPECT_EQ(s.densityLevel, 1);
+    EXPECT_EQ(v.value("stroke.balance"), QVariant(0.5f)) << "(1 - 0) x 0.5";
+    EXPECT_EQ(v.value("bg.type"), QVariant(0.0f));
+    EXPECT_EQ(v.value("reveal.center.x"), QVariant(0.5));
+    EXPECT_EQ(v.value("bg.canvas.texture.xdir"), QVariant(1.0));
+    EXPECT_EQ(v.value("bg.canvas.texture.ydir"), QVariant(0.0));
+    EXPECT_EQ(v.value("vignette.center"), QVariant(QPointF(0.5, 0.5)));
+    EXPECT_EQ(v.value("vignette.color"), QVariant(QColor(0, 0, 0, 255)));
+    EXPECT_EQ(v.value("hsl.sat.aqua"), QVariant(0.0f));
+    EXPECT_EQ(v.value("canvas_type"), QVariant(QStringLiteral("7648351e-1332-4812-883b-4d8e92f49613")));
+    EXPECT_EQ(v.value("stroke.smugesize"), QVariant(0.0f));
+    EXPECT_FALSE(v.contains("stroke.thickness")) << "no stage reads the thickness";
+    EXPECT_EQ(s.strokeGenerationKeys, QStringList{"density.level"});
+    EXPECT_EQ(s.basicAdjustmentKeys.size(), 37);
+    EXPECT_EQ(s.paintingKeys.size(), 21);
+    for (const QString& key : s.basicAdjustmentKeys + s.paintingKeys)
+        EXPECT_TRUE(v.contains(key)) << key.toStdString();
+}
+
+TEST(StageParams, MissingParametersReadAsZeroValues)
+{
+    const StageParams s = StageParams::from(QVariantMap{{"stroke_balance", 1.0}, {"bg_type", true}});
+    EXPECT_EQ(s.values.value("stroke.balance"), QVariant(0.0f));
+    EXPECT_EQ(s.values.value("bg.type"), QVariant(1.0f));
+    EXPECT_EQ(s.values.value("stroke.size"), QVariant(0.0f));
+    EXPECT_EQ(s.values.value("stroke.sets"), QVariant(QString()));
+    EXPECT_EQ(s.values.value("vignette.color"), QVariant(QColor()));
+    EXPECT_EQ(s.densityLevel, 0);
+}
+
+TEST(PainterSettings, BatchSizeFallsWithImageAndStrokeSize)
+{
+    EXPECT_EQ(PainterSettings::batchSize(QSize(4000, 3000), 0.5f), 264);
+    EXPECT_EQ(PainterSettings::batchSize(QSize(4000, 3000), 1.0f), 16);
+    EXPECT_EQ(PainterSettings::batchSize(QSize(2560, 1600), 0.5f), 512);
+    EXPECT_EQ(PainterSettings::batchSize(QSize(2000, 2000), 1.0f), 512) << "4,000,000 exactly is not below";
+    EXPECT_EQ(PainterSettings::batchSize(QSize(4000, 2000), 1.0f), 16);
+}
+
+TEST(PainterSettings, UniformsFromStageValues)
+{
+    QVariantMap stage = StageParams::from(TStrovane().params()).values;
+    PainterSettings s = PainterSettings::from(stage, QSize(3000, 1500));
+    EXPECT_EQ(s.imageScale, QVector2D(1, 2));
+    EXPECT_FLOAT_EQ(s.strokeSize, 0.1f);
+    EXPECT_FLOAT_EQ(s.strokeTransparent, 0.0f);
+    EXPECT_EQ(s.brushScale, QVector2D(0.05f, 0.05f));
+    EXPECT_FLOAT_EQ(s.revealSize, 2.0f);
+    EXPECT_FLOAT_EQ(s.revealSpread, 1.0f);
+    EXPECT_EQ(s.revealCenter, QVector2D(0, 0));
+    EXPECT_EQ(s.lightdir, QVector2D(0.5f, -0.5f));
+    EXPECT_FLOAT_EQ(s.balanceScale, 2.0f);
+    EXPECT_EQ(s.backgroundType, 0);
+    EXPECT_EQ(PainterSettings::from(stage, QSize(1000, 2000)).imageScale, QVector2D(2, 1));
+
+    struct Case {
+        float size, strokeSize;
+        float transparent, strokeTransparent;
+    } cases[] = {{0.0f, 0.025f, 0.0f, -0.9f}, {0.5f, 0.1f, 0.5f, 0.0f}, {1.0f, 0.6f, 1.0f, 4.0f}};
+    for (const Case& c : cases) {
+        stage.insert("stroke.size", c.size);
+        stage.insert("stroke.transparent", c.transparent);
+        s = PainterSettings::from(stage, QSize(10, 10));
+        EXPECT_FLOAT_EQ(s.strokeSize, c.strokeSize) << c.size;
+        EXPECT_FLOAT_EQ(s.strokeTransparent, c.strokeTransparent) << c.transparent;
+    }
+}

@@ -1,0 +1,178 @@
+#include "passes/PainterPass.h"
+#include "passes/StrokePlacement.h"
+
+#include <opencv2/imgproc.hpp>
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+#include <random>
+
+namespace {
+
+// A line image as preprocessing makes it: nearly white (0.98) with dark
+// lines, as RGBA8.
+cv::Mat lineImage(int width, int height)
+{
+    cv::Mat grey(height, width, CV_8U, cv::Scalar(250));
+    cv::line(grey, cv::Point(width / 4, 0), cv::Point(width / 4, height - 1), cv::Scalar(0), 3);
+    cv::circle(grey, cv::Point(width * 2 / 3, height / 2), height / 4, cv::Scalar(40), 2);
+    cv::GaussianBlur(grey, grey, cv::Size(5, 5), 1.5);
+    cv::Mat rgba;
+    cv::cvtColor(grey, rgba, cv::COLOR_GRAY2RGBA);
+    return rgba;
+}
+
+double meanSize(const std::vector<StrokeInstance>& t)
+{
+    return std::accumulate(t.begin(), t.end(), 0.0, [](double s, const StrokeInstance& i) { return s + i.size; })
+        / double(t.size());
+}
+
+} // namespace
+
+TEST(StrokePlacement, SameImageSameTable)
+{
+    const cv::Mat image = lineImage(320, 200);
+    const auto a = PainterPass::buildTable(image, 1);
+    const auto b = PainterPass::buildTable(image, 1);
+    ASSERT_FALSE(a.empty());
+    ASSERT_EQ(a.size(), b.size());
+    EXPECT_EQ(0, std::memcmp(a.data(), b.data(), a.size() * sizeof(StrokeInstance)));
+}
+
+TEST(StrokePlacement, DensityLevelsChangeCountAndSize)
+{
+    const cv::Mat image = lineImage(320, 200);
+    const auto sparse = PainterPass::buildTable(image, 0);
+    const auto normal = PainterPass::buildTable(image, 1);
+    const auto dense = PainterPass::buildTable(image, 2);
+    EXPECT_LT(sparse.size(), normal.size());
+    EXPECT_LT(normal.size(), dense.size());
+    EXPECT_GT(meanSize(sparse), meanSize(normal));
+    EXPECT_GT(meanSize(normal), meanSize(dense));
+    // Out-of-range levels are clamped to the nearest table.
+    EXPECT_EQ(PainterPass::buildTable(image, 7).size(), dense.size());
+    EXPECT_EQ(PainterPass::buildTable(image, -3).size(), sparse.size());
+}
+
+TEST(StrokePlacement, TableIsSortedLargestFirstInNormalisedCoordinates)
+{
+    const cv::Mat image = lineImage(300, 180);
+    const auto t = PainterPass::buildTable(image, 1);
+    ASSERT_GT(t.size(), 10u);
+    for (size_t i = 1; i < t.size(); ++i)
+        ASSERT_GE(t[i - 1].size, t[i].size);
+    for (const StrokeInstance& s : t) {
+        // Seeds lie inside the image; adjusting a disc may move it a little
+        // beyond the edge.
+        EXPECT_GT(s.u, -0.05f);
+        EXPECT_LT(s.u, 1.05f);
+        EXPECT_GT(s.v, -0.05f);
+        EXPECT_LT(s.v, 1.05f);
+        EXPECT_NEAR(s.size, s.radius / std::sqrt(300.0 * 180.0) * 256.0, 1e-4);
+    }
+}
+
+TEST(StrokePlacement, DiscsHoldAboutTheTargetInk)
+{
+    // Uniformly light: discs come out large and alike; near a dark line they
+    // shrink.
+    cv::Mat light(200, 300, CV_8U, cv::Scalar(230));
+    const auto discs = placeStrokes(light, 512);
+    ASSERT_GT(discs.size(), 20u);
+    double sum = 0, sum2 = 0;
+    for (const PlacedDisc& d : discs) {
+        sum += d.r;
+        sum2 += d.r * d.r;
+    }
+    const double mean = sum / discs.size(), sd = std::sqrt(std::max(0.0, sum2 / discs.size() - mean * mean));
+    EXPECT_LT(sd / mean, 0.15);
+    EXPECT_NEAR(mean, std::sqrt(512.0 / (M_PI * 25)), 0.2 * mean) << "r^2 pi x darkness 25 = 512";
+
+    cv::Mat lined = light.clone();
+    cv::line(lined, cv::Point(150, 0), cv::Point(150, 199), cv::Scalar(0), 5);
+    const auto near = placeStrokes(lined, 512);
+    float smallestNearLine = 1e9f;
+    for (const PlacedDisc& d : near)
+        if (std::fabs(d.x - 150) < 3)
+            smallestNearLine = std::min(smallestNearLine, d.r);
+    EXPECT_LT(smallestNearLine, mean / 2);
+}
+
+TEST(StrokePlacement, DegenerateImagesPlaceSafely)
+{
+    // Too little ink for one stroke: nothing, instead of a division by zero.
+    EXPECT_TRUE(placeStrokes(cv::Mat(10, 10, CV_8U, cv::Scalar(250)), 512).empty());
+    EXPECT_TRUE(placeStrokes(cv::Mat(), 512).empty());
+    // One pixel wide or high: strokes on the middle line, coordinates finite.
+    cv::Mat column(400, 1, CV_8UC4, cv::Scalar(0, 0, 0, 255));
+    for (const StrokeInstance& s : PainterPass::buildTable(column, 2)) {
+        EXPECT_EQ(s.u, 0.5f);
+        EXPECT_TRUE(std::isfinite(s.v) && std::isfinite(s.size));
+    }
+    cv::Mat row(1, 400, CV_8UC4, cv::Scalar(0, 0, 0, 255));
+    for (const StrokeInstance& s : PainterPass::buildTable(row, 2))
+        EXPECT_EQ(s.v, 0.5f);
+}
+
+TEST(StrokePlacement, BoxInkFromTheIntegralEqualsTheDirectSum)
+{
+    cv::Mat ink(97, 131, CV_8U);
+    cv::randu(ink, 0, 256);
+    cv::Mat darkness, integral;
+    cv::subtract(cv::Scalar(255), ink, darkness);
+    cv::integral(darkness, integral, CV_32S);
+    std::mt19937 rng(3);
+    std::uniform_real_distribution<double> pos(-10, 140), rad(0.1, 30);
+    for (int i = 0; i < 500; ++i) {
+        const double x = pos(rng), y = pos(rng), r = rad(rng);
+        const double rr = r > 0.5 ? r : 0.5;
+        long long direct = 0, count = 0;
+        if (rr == 0.5) {
+            direct = 255 - ink.at<uchar>(std::clamp(int(std::trunc(y)), 0, 96), std::clamp(int(std::trunc(x)), 0, 130));
+            count = 1;
+        } else {
+            for (int py = std::max(int(std::trunc(y - rr)), 0); py <= std::min(int(std::trunc(y + rr)), 96); ++py)
+                for (int px = std::max(int(std::trunc(x - rr)), 0); px <= std::min(int(std::trunc(x + rr)), 130); ++px) {
+                    direct += 255 - ink.at<uchar>(py, px);
+                    ++count;
+                }
+        }
+        const double expected = count ? r * r * 3.1415925 * (double(direct) / 255.0 / double(count)) * 255.0 : 0.0;
+        ASSERT_EQ(discInk(ink, integral, x, y, r), expected) << x << "," << y << " r " << r;
+    }
+}
+
+TEST(StrokePlacement, BlockedArcsWrapAndSplit)
+{
+    constexpr double twoPi = 6.283185;
+    struct Case {
+        const char* name;
+        std::vector<Arc> free;
+        double childAngle;
+        std::vector<Arc> expected;
+    };
+    // Parent and child of radius 1 touching: half = acos(0.5) = pi/3.
+    const double half = std::acos(0.5);
+    const Case cases[] = {
+        {"split in the middle", {{0, twoPi}}, M_PI, {{0, M_PI - half}, {M_PI + half, twoPi}}},
+        {"wrap below zero", {{0, twoPi}}, 0.2, {{0.2 + half, 0.2 - half + twoPi}}},
+        {"wrap above two pi", {{0, twoPi}}, twoPi - 0.2, {{half - 0.2, twoPi - 0.2 - half}}},
+        {"arc inside the blocked one is dropped", {{M_PI - 0.1, M_PI + 0.1}, {0, 0.5}}, M_PI, {{0, 0.5}}},
+        {"arc overlapping the low end is cut", {{2.0, 3.0}}, M_PI + 0.5, {{2.0, M_PI + 0.5 - half}}},
+    };
+    for (const Case& c : cases) {
+        std::vector<Arc> arcs = c.free;
+        blockArc(arcs, 0, 0, 1, 2 * std::cos(c.childAngle), 2 * std::sin(c.childAngle), 1);
+        ASSERT_EQ(arcs.size(), c.expected.size()) << c.name;
+        for (size_t i = 0; i < arcs.size(); ++i) {
+            EXPECT_NEAR(arcs[i].lo, c.expected[i].lo, 1e-6) << c.name;
+            EXPECT_NEAR(arcs[i].hi, c.expected[i].hi, 1e-6) << c.name;
+        }
+    }
+    // A child less than a third of its parent's radius blocks nothing.
+    std::vector<Arc> arcs{{0, twoPi}};
+    blockArc(arcs, 0, 0, 10, 11, 0, 1);
+    EXPECT_EQ(arcs.size(), 1u);
+}
