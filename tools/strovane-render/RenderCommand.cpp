@@ -20,6 +20,12 @@
 
 namespace {
 
+// The folder of the running program, wherever it was started from.
+QString programFolder()
+{
+    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(QLatin1Char('/'), 0, -2);
+}
+
 int fail(const QString& message)
 {
     std::fprintf(stderr, "strovane-render: %s\n", qPrintable(message));
@@ -103,16 +109,7 @@ int runRender(int& argc, char** argv, const RenderOptions& options)
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         return fail(QStringLiteral("OpenGL needs an X display; run under xvfb-run -a when there is none"));
 
-    QSurfaceFormat format;
-    format.setVersion(3, 3);
-    format.setProfile(QSurfaceFormat::CoreProfile);
-    QSurfaceFormat::setDefaultFormat(format);
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QGuiApplication app(argc, argv);
-    if (options.stats)
-        g_previousHandler = qInstallMessageHandler(collectStats);
-
-    const QString tgrc = options.tgrcFolder.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/tgrc")
+    const QString tgrc = options.tgrcFolder.isEmpty() ? programFolder() + QStringLiteral("/tgrc")
                                                       : options.tgrcFolder;
     Strobase::init(QString(), QUrl(), tgrc);
     registerStrovaneClasses();
@@ -121,9 +118,8 @@ int runRender(int& argc, char** argv, const RenderOptions& options)
     // Parameters are set before the first request: no previews on the way.
     effect->setNotificationEnabled(false);
     if (!options.preset.isEmpty()) {
-        QVariantMap preset;
-        QVariantMap converted;
-        if (!TPresetFile::read(options.preset, &preset, &error) || !effect->presetToParams(preset, &converted, &error))
+        QVariantMap preset, params;
+        if (!TPresetFile::read(options.preset, &preset, &error) || !effect->presetToParams(preset, &params, &error))
             return fail(error);
         effect->setPreset(preset);
     }
@@ -137,6 +133,15 @@ int runRender(int& argc, char** argv, const RenderOptions& options)
             return fail(error);
     }
     apply(*effect, sets);
+    QSurfaceFormat format;
+    format.setVersion(3, 3);
+    format.setProfile(QSurfaceFormat::CoreProfile);
+    QSurfaceFormat::setDefaultFormat(format);
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QGuiApplication app(argc, argv);
+    if (options.stats)
+        g_previousHandler = qInstallMessageHandler(collectStats);
+
     effect->setDecimation(options.decimation);
     effect->setProperty("lowResolutionMode", options.lowResolution);
     effect->setInput(input);

@@ -83,6 +83,7 @@ bool PainterPass::prepareStrokes(const cv::Mat& lineImage, int densityLevel)
     if (m_built[size_t(level)]) {
         m_strokeCount = int(m_tables[size_t(level)].size());
     } else {
+        qDebug() << "PainterPass: placing strokes for level" << level;
         m_tables[size_t(level)] = buildTable(lineImage, level);
         m_strokeCount = int(m_tables[size_t(level)].size());
         m_built[size_t(level)] = true;

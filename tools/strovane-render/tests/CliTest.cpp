@@ -1,6 +1,11 @@
+#include <QDir>
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QTemporaryDir>
+
+#include <opencv2/imgcodecs.hpp>
 
 #include <gtest/gtest.h>
 
@@ -16,7 +21,7 @@ CliRun render(const QStringList& args)
 {
     QProcess p;
     p.start(QStringLiteral(STROVANE_RENDER), args);
-    p.waitForFinished(60000);
+    p.waitForFinished(300000);
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
             p.readAllStandardError()};
 }
@@ -97,4 +102,88 @@ TEST(RenderCli, HelpAndVersion)
     const CliRun version = render({QStringLiteral("--version")});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out, QByteArray("strovane-render 2.0.5\n"));
+}
+
+namespace {
+const QString kExample = QStringLiteral(EXAMPLE_PHOTO);
+} // namespace
+
+TEST(RenderCli, PaintsAPhotographIntoEachFormat)
+{
+    QTemporaryDir dir;
+    struct Case {
+        const char* name;
+        QStringList extra;
+        int depth;
+    } cases[] = {{"out.png", {}, CV_8U}, {"out16.png", {"--depth", "16"}, CV_16U}, {"out.jpg", {}, CV_8U},
+                 {"out.tif", {"--depth", "16"}, CV_16U}};
+    for (const Case& c : cases) {
+        const QString out = dir.filePath(QLatin1String(c.name));
+        const CliRun r = render(QStringList{"--decimation", "4"} + c.extra + QStringList{kExample, out});
+        ASSERT_EQ(r.exitCode, 0) << c.name << r.err.constData();
+        const cv::Mat image = cv::imread(out.toStdString(), cv::IMREAD_UNCHANGED);
+        EXPECT_EQ(image.cols, 640) << c.name;
+        EXPECT_EQ(image.rows, 400) << c.name;
+        EXPECT_EQ(image.depth(), c.depth) << c.name;
+        cv::Scalar mean, sd;
+        cv::meanStdDev(image, mean, sd);
+        EXPECT_GT(sd[0] + sd[1] + sd[2], 10.0) << c.name << ": a picture, not a flat colour";
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 4) << "no temporary files left";
+}
+
+TEST(RenderCli, ThenRerendersWithTheSameCaches)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath("then.png");
+    const CliRun r = render({"--decimation", "4", "--stats", "--set", "density_level=0", "--then",
+                             "canvas_type=eba5b271-0c67-4937-8d34-02d280932023,reveal_center=0.4,0.6", kExample, out});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    const QString err = QString::fromUtf8(r.err);
+    const int second = err.indexOf("request 2:");
+    ASSERT_GT(second, 0) << r.err.constData();
+    EXPECT_TRUE(err.mid(0, second).contains("cache painting miss"));
+    // reveal_center is a painting key, the canvas is not.
+    EXPECT_TRUE(err.mid(second).contains("cache preprocessing hit"));
+    EXPECT_TRUE(err.mid(second).contains("cache adjustment hit"));
+    EXPECT_TRUE(err.mid(second).contains("cache painting miss"));
+    EXPECT_TRUE(QFile::exists(out));
+}
+
+TEST(RenderCli, BadRequestsFailWithoutWritingOutput)
+{
+    QTemporaryDir dir;
+    QFile source(kExample);
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    const QByteArray jpeg = source.readAll();
+    auto write = [&](const char* name, const QByteArray& data) {
+        QFile f(dir.filePath(QLatin1String(name)));
+        f.open(QIODevice::WriteOnly);
+        f.write(data);
+        return f.fileName();
+    };
+    const QString truncated = write("truncated.jpg", jpeg.left(jpeg.size() * 2 / 3));
+    const QString corrupt = write("corrupt.png", QByteArray("\x89PNG\r\n\x1a\n") + QByteArray(500, 'z'));
+    const QString out = dir.filePath("never.png");
+    const QList<QStringList> cases{
+        {truncated, out},
+        {corrupt, out},
+        {dir.filePath("missing.jpg"), out},
+        {"--set", "no_such_key=1", kExample, out},
+        {"--set", "stroke_brush_size=big", kExample, out},
+        {"--set", "reveal_center=0.5", kExample, out},
+        {"--then", "density_level=1.5", kExample, out},
+        {"--depth", "16", kExample, dir.filePath("never.jpg")},
+        {"--decimation", "0", kExample, out},
+        {kExample, dir.filePath("never.bmp")},
+        {"--preset", dir.filePath("missing.json"), kExample, out},
+        {kExample},
+    };
+    for (const QStringList& args : cases) {
+        const CliRun r = render(args);
+        EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.startsWith("strovane-render: ")) << r.err.constData();
+        EXPECT_EQ(r.err.count('\n'), 1) << r.err.constData();
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2) << "only the two broken inputs";
 }

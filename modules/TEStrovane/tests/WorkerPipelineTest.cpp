@@ -1,0 +1,222 @@
+// The painting worker driven through the framework's real request path (GL
+// thread, queue, caches), observed through its log lines.
+#include "StrovaneModule.h"
+#include "TStrovane.h"
+
+#include <Strobase.h>
+#include <TEFactory.h>
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QLoggingCategory>
+#include <QMutex>
+#include <QRegularExpression>
+#include <QTimer>
+
+#include <opencv2/imgproc.hpp>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+QMutex g_logMutex;
+QStringList g_log;
+
+void collect(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type != QtDebugMsg)
+        return;
+    QMutexLocker lock(&g_logMutex);
+    g_log << message;
+}
+
+// A photograph stand-in: soft gradients and a few hard shapes.
+TSMat photo(int width, int height, int variant = 0)
+{
+    cv::Mat m(height, width, CV_8UC3);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            m.at<cv::Vec3b>(y, x) = cv::Vec3b(uchar(255 * x / width), uchar(255 * y / height), uchar(90 + variant * 40));
+    cv::circle(m, cv::Point(width / 3, height / 2), height / 4, cv::Scalar(30, 40, 200), cv::FILLED);
+    cv::rectangle(m, cv::Rect(width * 3 / 5, height / 5, width / 4, height / 2), cv::Scalar(220, 220, 30), cv::FILLED);
+    return TSMat(m);
+}
+
+class WorkerPipeline : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        Strobase::init(QString(), QUrl(), QCoreApplication::applicationDirPath() + QStringLiteral("/tgrc"));
+        registerStrovaneClasses();
+        QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false\ndefault.debug=true"));
+        qInstallMessageHandler(collect);
+    }
+
+    void SetUp() override
+    {
+        effect.reset(static_cast<TStrovane*>(TEFactory::createEffect(QStringLiteral("TStrovane"))));
+        // Requests are made by the test, not by parameter writes.
+        effect->setNotificationEnabled(false);
+        effect->setdensity_level(0);
+    }
+
+    // Runs one request to its end; returns its log lines.
+    QStringList run(bool output = true)
+    {
+        {
+            QMutexLocker lock(&g_logMutex);
+            g_log.clear();
+        }
+        QEventLoop loop;
+        QObject::connect(effect.get(), &TEffect::procFinished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(180000, &loop, &QEventLoop::quit);
+        if (output)
+            effect->procOutput();
+        else
+            effect->procPreview();
+        loop.exec();
+        QMutexLocker lock(&g_logMutex);
+        return g_log;
+    }
+
+    static int count(const QStringList& log, const QString& prefix)
+    {
+        return int(std::count_if(log.begin(), log.end(), [&](const QString& l) { return l.startsWith(prefix); }));
+    }
+    static QString line(const QStringList& log, const QString& prefix)
+    {
+        for (const QString& l : log)
+            if (l.startsWith(prefix))
+                return l;
+        return QString();
+    }
+
+    std::unique_ptr<TStrovane> effect;
+};
+
+} // namespace
+
+TEST_F(WorkerPipeline, LargeInputIsPreprocessedAt2048)
+{
+    effect->setInput(photo(4000, 3000));
+    effect->setDecimation(4);
+    const QStringList log = run();
+    EXPECT_EQ(line(log, "preprocResult computation is triggered"), "preprocResult computation is triggered QSize(2048, 1536)");
+    EXPECT_TRUE(line(log, "***********Input Size:********").startsWith("***********Input Size:******** QSize(1000, 750)"));
+    EXPECT_EQ(effect->outputMat().width(), 1000);
+    EXPECT_EQ(effect->outputMat().height(), 750);
+}
+
+TEST_F(WorkerPipeline, LowResolutionCapsTheWorkingSize)
+{
+    struct Case {
+        int width, height;
+        const char* working;
+        int outWidth, outHeight;
+    } cases[] = {
+        {3000, 2000, "QSize(2048, 1365)", 3000, 2000}, // reduced and scaled back
+        {2060, 1000, "QSize(2048, 994)", 2048, 994},   // factor 0.994: handed over as it is
+    };
+    effect->setLowResolutionMode(true);
+    effect->setdensity_level(0);
+    for (const Case& c : cases) {
+        effect->setInput(photo(c.width, c.height));
+        const QStringList log = run();
+        EXPECT_TRUE(line(log, "***********Input Size:********")
+                        .startsWith(QStringLiteral("***********Input Size:******** ") + QLatin1String(c.working)))
+            << line(log, "***********Input Size:********").toStdString();
+        EXPECT_EQ(effect->outputMat().width(), c.outWidth);
+        EXPECT_EQ(effect->outputMat().height(), c.outHeight);
+    }
+}
+
+TEST_F(WorkerPipeline, EachChangeRerunsOnlyTheStagesItAffects)
+{
+    effect->setInput(photo(900, 600));
+    struct Step {
+        const char* name;
+        std::function<void(TStrovane&)> change;
+        bool preprocessing, placement, adjustment, painting;
+    } steps[] = {
+        {"first request", [](TStrovane&) {}, true, true, true, true},
+        {"nothing changed", [](TStrovane&) {}, false, false, false, false},
+        {"canvas", [](TStrovane& e) { e.setcanvas_type(QStringLiteral("eba5b271-0c67-4937-8d34-02d280932023")); }, false, false, false, false},
+        {"canvas strength", [](TStrovane& e) { e.setbg_canvas_texture_strength(0.7f); }, false, false, false, false},
+        {"canvas scale", [](TStrovane& e) { e.setbg_canvas_texture_scale(0.3f); }, false, false, false, false},
+        {"smudge", [](TStrovane& e) { e.setstroke_smudgesize(0.5f); }, false, false, false, false},
+        {"light direction", [](TStrovane& e) { e.setbg_canvas_texture_dir(QPointF(0.2, 0.8)); }, false, false, false, true},
+        {"lightness", [](TStrovane& e) { e.setstroke_lightness(0.3f); }, false, false, true, true},
+        {"brush size", [](TStrovane& e) { e.setstroke_brush_size(0.8f); }, false, false, false, true},
+        {"density 1", [](TStrovane& e) { e.setdensity_level(1); }, false, true, false, true},
+        {"back to density 0", [](TStrovane& e) { e.setdensity_level(0); }, false, false, false, true},
+    };
+    for (const Step& step : steps) {
+        step.change(*effect);
+        const QStringList log = run();
+        EXPECT_EQ(count(log, "preprocResult computation is triggered"), int(step.preprocessing)) << step.name;
+        EXPECT_EQ(count(log, "PainterPass: placing strokes"), int(step.placement)) << step.name;
+        EXPECT_EQ(count(log, "basicAdjustOutput computation start"), int(step.adjustment)) << step.name;
+        EXPECT_EQ(count(log, "painting start."), int(step.painting)) << step.name;
+        EXPECT_EQ(count(log, "smudge proc start."), 1) << step.name;
+        EXPECT_EQ(count(log, "post proc start."), 1) << step.name;
+        EXPECT_EQ(count(log, "All done"), 1) << step.name;
+    }
+    // The density level changed twice: the stroke identity changed each
+    // time, but the level used before came from the painter's table.
+    effect->setInput(photo(900, 600, 1));
+    const QStringList log = run();
+    EXPECT_EQ(count(log, "Input image changed - brushes reseted"), 1);
+    EXPECT_EQ(count(log, "preprocResult computation is triggered"), 1);
+    EXPECT_EQ(count(log, "PainterPass: placing strokes"), 1);
+    EXPECT_EQ(count(log, "basicAdjustOutput computation start"), 1);
+    EXPECT_EQ(count(log, "painting start."), 1);
+    EXPECT_EQ(count(run(), "Input image changed - brushes reseted"), 0);
+}
+
+TEST_F(WorkerPipeline, OnlyWatchedPreviewsShowThePaintingAppear)
+{
+    effect->setInput(photo(1200, 800));
+    effect->setdensity_level(2);
+    int updates = 0;
+    QObject::connect(effect.get(), &TEffect::outputChanged, [&updates] { ++updates; });
+
+    run(true);
+    EXPECT_EQ(updates, 0) << "an output request delivers no previews";
+
+    effect->setstroke_brush_size(0.4f); // repaint
+    effect->setShowPainting(true);
+    updates = 0;
+    run(false);
+    EXPECT_GT(updates, 2) << "partial paintings between the draw batches";
+
+    effect->setstroke_brush_size(0.45f);
+    effect->setShowPainting(false);
+    updates = 0;
+    run(false);
+    EXPECT_EQ(updates, 1) << "only the finished painting";
+}
+
+TEST_F(WorkerPipeline, NewerPreviewReplacesAPendingOne)
+{
+    effect->setInput(photo(600, 400));
+    int finished = 0;
+    QObject::connect(effect.get(), &TEffect::procFinished, [&finished] { ++finished; });
+    // Five previews in a row: at most the running one and the last one run.
+    for (int i = 0; i < 5; ++i) {
+        effect->setstroke_brush_size(0.3f + 0.1f * i);
+        effect->procPreview();
+    }
+    EXPECT_TRUE(effect->isBusy());
+    QEventLoop loop;
+    QObject::connect(effect.get(), &TEffect::isBusyChanged, &loop, [&loop](bool busy) {
+        if (!busy)
+            loop.quit();
+    });
+    QTimer::singleShot(120000, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_FALSE(effect->isBusy());
+    EXPECT_GE(finished, 1);
+    EXPECT_LE(finished, 2);
+}
