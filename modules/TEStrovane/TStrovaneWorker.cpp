@@ -1,6 +1,7 @@
 #include "TStrovaneWorker.h"
 
 #include "StageParams.h"
+#include "StrovaneLog.h"
 
 #include <GLCache.h>
 #include <TGL.h>
@@ -185,7 +186,6 @@ QString TStrovaneWorker::proc(TSFbo& output)
             blockingProcProgress(20, tr("preprocessing"));
             qDebug() << "load brush";
             painter->prepareStrokes(preprocessed.dataToMat(CV_8UC4, true, false), m_densityLevel);
-            qCDebug(lcStrovaneStats, "strokes level %d: %d", m_densityLevel, painter->strokeCount());
             blockingProcProgress(100, tr("preprocessing"));
         }
     }

@@ -6,7 +6,6 @@
 #include <ESTexture.h>
 #include <TEffectWorker.h>
 
-#include <QLoggingCategory>
 #include <QSize>
 #include <QVector4D>
 #include <QVector>
@@ -14,9 +13,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-
-// Stage timings and cache hits, for strovane-render --stats.
-Q_DECLARE_LOGGING_CATEGORY(lcStrovaneStats)
 
 // The GPU worker of the painting effect: turns the request's photograph into
 // the painting through a fixed chain of stages, keeping the three expensive

@@ -2,11 +2,13 @@
 
 #include "FullScreenPass.h"
 #include "StrokePlacement.h"
+#include "../StrovaneLog.h"
 
 #include <TSFbo.h>
 
 #include <QColor>
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QThread>
 
 #include <opencv2/imgproc.hpp>
@@ -84,7 +86,11 @@ bool PainterPass::prepareStrokes(const cv::Mat& lineImage, int densityLevel)
         m_strokeCount = int(m_tables[size_t(level)].size());
     } else {
         qDebug() << "PainterPass: placing strokes for level" << level;
+        QElapsedTimer timer;
+        timer.start();
         m_tables[size_t(level)] = buildTable(lineImage, level);
+        qCDebug(lcStrovaneStats, "placement level %d on %dx%d: %d strokes in %.1f ms", level, lineImage.cols,
+                lineImage.rows, int(m_tables[size_t(level)].size()), timer.nsecsElapsed() / 1e6);
         m_strokeCount = int(m_tables[size_t(level)].size());
         m_built[size_t(level)] = true;
         built = true;
