@@ -9,7 +9,7 @@
 #include <opencv2/imgproc.hpp>
 
 ESTexture::ESTexture(GLuint textureId, int width, int height)
-    : d(textureId ? std::make_shared<Data>(Data{textureId, width, height}) : nullptr)
+    : d(textureId ? std::make_shared<Data>(textureId, width, height) : nullptr)
 {
 }
 

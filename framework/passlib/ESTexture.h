@@ -20,10 +20,18 @@ public:
 
 private:
     struct Data {
+        Data(GLuint textureId, int w, int h)
+            : id(textureId)
+            , width(w)
+            , height(h)
+        {
+        }
+        Data(const Data&) = delete;
+        Data& operator=(const Data&) = delete;
+        ~Data();
         GLuint id;
         int width;
         int height;
-        ~Data();
     };
     std::shared_ptr<Data> d;
 };

@@ -4,6 +4,7 @@
 #include "passes/PainterPass.h"
 #include "stages/StageHelpers.h"
 
+#include <ESTexture.h>
 #include <TGL.h>
 
 #include <QColor>
@@ -209,4 +210,25 @@ TEST_F(FlowAndPainter, BuiltTablesAreReusedUntilReset)
     painter->resetStrokes();
     painter->prepareStrokes(blank, 2);
     EXPECT_EQ(painter->strokeCount(), int(PainterPass::buildTable(blank, 2).size()));
+}
+
+TEST_F(FlowAndPainter, LoadedTexturesLiveAsLongAsTheirHandles)
+{
+    QOpenGLFunctions_3_3_Core* f = TGL::funcs();
+    const QString atlas = QStringLiteral(STROVANE_TGRC_DIR "/e626558c-77dc-4b33-b795-ca2642b2ed21normal.png");
+    GLuint id = 0;
+    {
+        const ESTexture texture = mygl::file::load(atlas, GL_REPEAT);
+        ASSERT_NE(texture.textureId(), 0u);
+        EXPECT_EQ(texture.width(), 1024);
+        EXPECT_EQ(texture.height(), 1024);
+        EXPECT_TRUE(f->glIsTexture(texture.textureId()));
+        const ESTexture copy = texture;
+        id = copy.textureId();
+    }
+    EXPECT_FALSE(f->glIsTexture(id)) << "the last handle deletes the texture";
+    const ESTexture missing = mygl::file::load(QStringLiteral("/no/such/file.png"), GL_REPEAT);
+    EXPECT_EQ(missing.textureId(), 0u);
+    EXPECT_EQ(missing.width(), 0);
+    EXPECT_EQ(missing.height(), 0);
 }
