@@ -3,6 +3,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <deque>
 #include <limits>
@@ -19,7 +20,24 @@ struct Disc {
     double x;
     double y;
     double r;
-    std::vector<Arc> arcs;
+};
+
+// The free arcs of the disc being grown. Each accepted child splits at most
+// one arc in two, so a handful of attempts never needs many.
+class ArcList {
+public:
+    static constexpr int kCapacity = 2 * kAttempts + 2;
+    ArcList() { m_arcs[0] = {0.0, kTwoPi}; }
+    int size() const { return m_n; }
+    bool empty() const { return m_n == 0; }
+    const Arc& operator[](int i) const { return m_arcs[size_t(i)]; }
+    void subtract(double bl, double bh);
+    std::vector<Arc> toVector() const { return std::vector<Arc>(m_arcs.begin(), m_arcs.begin() + m_n); }
+    static ArcList from(const std::vector<Arc>& arcs);
+
+private:
+    std::array<Arc, kCapacity> m_arcs;
+    int m_n = 1;
 };
 
 int truncToInt(double v)
@@ -60,25 +78,66 @@ bool collides(const cv::Mat& mask, double x, double y, double r)
     return false;
 }
 
-void subtract(std::vector<Arc>& arcs, double bl, double bh)
+void ArcList::subtract(double bl, double bh)
 {
-    std::vector<Arc> out;
-    out.reserve(arcs.size() + 1);
-    for (const Arc& a : arcs) {
+    std::array<Arc, kCapacity> out;
+    int n = 0;
+    auto add = [&](double lo, double hi) {
+        if (n < kCapacity)
+            out[size_t(n++)] = {lo, hi};
+    };
+    for (int i = 0; i < m_n; ++i) {
+        const Arc& a = m_arcs[size_t(i)];
         if (a.lo >= bl && a.hi <= bh)
             continue;
         if (bl > a.hi || a.lo > bh)
-            out.push_back(a);
+            add(a.lo, a.hi);
         else if (a.lo <= bl && bl <= a.hi && a.hi <= bh)
-            out.push_back({a.lo, bl});
+            add(a.lo, bl);
         else if (bl <= a.lo && a.lo <= bh && bh <= a.hi)
-            out.push_back({bh, a.hi});
+            add(bh, a.hi);
         else {
-            out.push_back({a.lo, bl});
-            out.push_back({bh, a.hi});
+            add(a.lo, bl);
+            add(bh, a.hi);
         }
     }
-    arcs.swap(out);
+    m_arcs = out;
+    m_n = n;
+}
+
+ArcList ArcList::from(const std::vector<Arc>& arcs)
+{
+    ArcList list;
+    list.m_n = 0;
+    for (const Arc& a : arcs)
+        if (list.m_n < kCapacity)
+            list.m_arcs[size_t(list.m_n++)] = a;
+    return list;
+}
+
+void blockArc(ArcList& freeArcs, double px, double py, double pr, double cx, double cy, double cr)
+{
+    const double half = std::acos(std::clamp((cr + pr) * 0.5 / (cr * 2.0), -1.0, 1.0));
+    if (!(half >= 0.001))
+        return;
+    double theta = std::atan2(cy - py, cx - px);
+    if (theta < 0)
+        theta += kTwoPi;
+    const double lo = theta - half, hi = theta + half;
+    if (lo >= 0 && hi <= kTwoPi) {
+        freeArcs.subtract(lo, hi);
+        return;
+    }
+    if (lo < 0) {
+        if (hi > 0)
+            freeArcs.subtract(0, hi);
+        freeArcs.subtract(lo + kTwoPi, kTwoPi);
+    }
+    if (hi > kTwoPi) {
+        if (lo < kTwoPi)
+            freeArcs.subtract(lo, kTwoPi);
+        freeArcs.subtract(0, hi - kTwoPi);
+    }
 }
 
 } // namespace
@@ -107,27 +166,9 @@ double discInk(const cv::Mat& inkImage, const cv::Mat& integral, double x, doubl
 
 void blockArc(std::vector<Arc>& freeArcs, double px, double py, double pr, double cx, double cy, double cr)
 {
-    const double half = std::acos(std::clamp((cr + pr) * 0.5 / (cr * 2.0), -1.0, 1.0));
-    if (!(half >= 0.001))
-        return;
-    double theta = std::atan2(cy - py, cx - px);
-    if (theta < 0)
-        theta += kTwoPi;
-    const double lo = theta - half, hi = theta + half;
-    if (lo >= 0 && hi <= kTwoPi) {
-        subtract(freeArcs, lo, hi);
-        return;
-    }
-    if (lo < 0) {
-        if (hi > 0)
-            subtract(freeArcs, 0, hi);
-        subtract(freeArcs, lo + kTwoPi, kTwoPi);
-    }
-    if (hi > kTwoPi) {
-        if (lo < kTwoPi)
-            subtract(freeArcs, lo, kTwoPi);
-        subtract(freeArcs, 0, hi - kTwoPi);
-    }
+    ArcList list = ArcList::from(freeArcs);
+    blockArc(list, px, py, pr, cx, cy, cr);
+    freeArcs = list.toVector();
 }
 
 std::vector<PlacedDisc> placeStrokes(const cv::Mat& inkImage, int inkTarget)
@@ -155,20 +196,23 @@ std::vector<PlacedDisc> placeStrokes(const cv::Mat& inkImage, int inkTarget)
     };
     auto ink = [&](double x, double y, double r) { return discInk(inkImage, integral, x, y, r); };
 
+    placed.reserve(size_t(2 * (totalInk / inkTarget)) + 16);
+    // Discs waiting to grow children. A disc's free arcs matter only while
+    // it grows, so the queue holds just the discs.
     std::deque<Disc> queue;
     Disc seed;
     seed.y = double(g() % uint64_t(height));
     seed.x = double(g() % uint64_t(width));
     seed.r = r0;
-    seed.arcs = {{0.0, kTwoPi}};
     stamp(seed);
     queue.push_back(seed);
 
     while (!queue.empty()) {
-        Disc parent = std::move(queue.front());
+        const Disc parent = queue.front();
         queue.pop_front();
-        for (int attempt = 0; attempt < kAttempts && !parent.arcs.empty(); ++attempt) {
-            const Arc arc = parent.arcs[size_t(g() % parent.arcs.size())];
+        ArcList arcs;
+        for (int attempt = 0; attempt < kAttempts && !arcs.empty(); ++attempt) {
+            const Arc arc = arcs[int(g() % uint64_t(arcs.size()))];
             const double theta = arc.lo + (arc.hi - arc.lo) * (double(g() >> 11) * 0x1.0p-53);
             const double c = std::cos(theta), s = std::sin(theta);
             double r = r0;
@@ -192,11 +236,11 @@ std::vector<PlacedDisc> placeStrokes(const cv::Mat& inkImage, int inkTarget)
             }
             if (collides(mask, x, y, r))
                 continue;
-            Disc child{x, y, r, {{0.0, kTwoPi}}};
+            const Disc child{x, y, r};
             stamp(child);
             placed.push_back({float(x), float(y), float(r)});
-            blockArc(parent.arcs, parent.x, parent.y, parent.r, x, y, r);
-            queue.push_back(std::move(child));
+            blockArc(arcs, parent.x, parent.y, parent.r, x, y, r);
+            queue.push_back(child);
         }
     }
     return placed;
