@@ -20,6 +20,7 @@ public:
     GLProg& operator=(const GLProg&) = delete;
 
     bool isValid() const { return m_valid; }
+    QOpenGLShaderProgram& program() { return m_program; }
     void bind();
     void release();
 

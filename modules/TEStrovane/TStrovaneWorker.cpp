@@ -14,6 +14,23 @@
 
 Q_LOGGING_CATEGORY(lcStrovaneStats, "strovane.stats", QtWarningMsg)
 
+StageTimer::StageTimer(const char* stage)
+    : m_stage(stage)
+{
+    if (lcStrovaneStats().isDebugEnabled()) {
+        TGL::funcs()->glFinish();
+        m_timer.start();
+    }
+}
+
+StageTimer::~StageTimer()
+{
+    if (!m_timer.isValid())
+        return;
+    TGL::funcs()->glFinish();
+    qCDebug(lcStrovaneStats, "stage %s %.1f ms", m_stage, m_timer.nsecsElapsed() / 1e6);
+}
+
 namespace {
 
 const QString kPreprocessingCache = QStringLiteral("TStrovaneWorker::Preprocessing");
@@ -29,28 +46,6 @@ int longestSide(const QSize& s)
     return std::max(s.width(), s.height());
 }
 
-// Times a stage for --stats; waits for the GPU only when stats are on.
-class StageTimer {
-public:
-    explicit StageTimer(const char* stage)
-        : m_stage(stage)
-    {
-        if (lcStrovaneStats().isDebugEnabled())
-            m_timer.start();
-    }
-    ~StageTimer()
-    {
-        if (!m_timer.isValid())
-            return;
-        TGL::funcs()->glFinish();
-        qCDebug(lcStrovaneStats, "stage %s %.1f ms", m_stage, m_timer.nsecsElapsed() / 1e6);
-    }
-
-private:
-    const char* m_stage;
-    QElapsedTimer m_timer;
-};
-
 void logCache(const char* name, bool hit)
 {
     qCDebug(lcStrovaneStats, "cache %s %s", name, hit ? "hit" : "miss");
@@ -63,10 +58,12 @@ TStrovaneWorker::TStrovaneWorker(const QString& name, unsigned effectId, unsigne
 {
     for (const QString& passName : StrovanePassFactory::passNames())
         m_passes[passName].reset(m_factory.create(passName));
+    m_bilateral = std::make_unique<velmora::image_processing::algorithms::opengl::FastBilateralFilter>();
 }
 
 TStrovaneWorker::~TStrovaneWorker()
 {
+    m_bilateral.reset();
     GLCache::release(kPreprocessingCache);
     GLCache::release(kBasicAdjustmentCache);
     GLCache::release(kPaintingCache);

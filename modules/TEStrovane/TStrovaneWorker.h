@@ -4,6 +4,7 @@
 #include "passes/PainterPass.h"
 
 #include <ESTexture.h>
+#include <FastBilateralFilter.h>
 #include <TEffectWorker.h>
 
 #include <QSize>
@@ -74,4 +75,7 @@ private:
     bool m_lowResolution = false;
     BrushSet m_brushSet;
     int m_backgroundType = 0;
+    QString m_canvasPath;
+    ESTexture m_canvas;
+    std::unique_ptr<velmora::image_processing::algorithms::opengl::FastBilateralFilter> m_bilateral;
 };

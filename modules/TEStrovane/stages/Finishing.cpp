@@ -1,7 +1,12 @@
 #include "../TStrovaneWorker.h"
 #include "StageHelpers.h"
 
+#include <Strobase.h>
+
 #include <QVector2D>
+
+#include <algorithm>
+#include <cmath>
 
 // Smears the wet paint along the flow; path lengths are counted in
 // preprocessing pixels, so a preview and the full-size output smudge alike.
@@ -21,9 +26,33 @@ bool TStrovaneWorker::smudge(const TSFbo& flowField, const TSFbo& painting, TSFb
     return true;
 }
 
-// The canvas texture is not built yet: the painting is handed on unchanged.
+// Lays the relief of the canvas (or surface) under the painting, lit from
+// the light direction. The canvas file is loaded when another one is chosen.
 bool TStrovaneWorker::postProcessing(const TSFbo& input, TSFbo& result)
 {
-    TSFbo::blitFramebuffer(result, input, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    const QString path = Strobase::tgrcFolder() + QLatin1Char('/')
+        + requestParams().value(QStringLiteral("canvas_type")).toString() + QStringLiteral(".png");
+    if (path != m_canvasPath) {
+        m_canvasPath = path;
+        m_canvas = mygl::file::load(path, GL_REPEAT);
+    }
+    const float m = float(std::max(input.width(), input.height())) / 2048.0f;
+    const float strength = stageFloat("bg.canvas.texture.strength") * 0.1f * std::sqrt(m);
+    const float scale = float(std::pow(2.0, double(stageFloat("bg.canvas.texture.scale")) * 0.5)) * m;
+    const QVector2D light(stageFloat("bg.canvas.texture.xdir") - 0.5f, stageFloat("bg.canvas.texture.ydir") - 0.5f);
+    // Without a canvas every gradient is 0 and the painting passes unchanged;
+    // a size of one repeat per image keeps the coordinates finite.
+    const QVector2D repeat = m_canvas.textureId() ? QVector2D(float(int(m_canvas.width() * scale)),
+                                                                float(int(m_canvas.height() * scale)))
+                                                   : QVector2D(float(input.width()), float(input.height()));
+
+    RenderPass* pass = usePass("Texturizer");
+    bindImage(pass, "tex_img", input, 0, GL_NEAREST, GL_MIRRORED_REPEAT);
+    pass->setResource("tex_tex", QStringLiteral("2D"), m_canvas.textureId(), 1, GL_LINEAR, GL_REPEAT);
+    setUniform(pass, "imgSize", QVector2D(float(input.width()), float(input.height())));
+    setUniform(pass, "lightdir", light);
+    setUniform(pass, "texSize", QVector2D(std::max(repeat.x(), 1.0f), std::max(repeat.y(), 1.0f)));
+    setUniform(pass, "texStength", strength);
+    drawInto(pass, result);
     return true;
 }

@@ -1,4 +1,5 @@
 #include "../TStrovaneWorker.h"
+#include "../StrovaneLog.h"
 #include "StageHelpers.h"
 
 #include <QVector2D>
@@ -22,7 +23,13 @@ bool TStrovaneWorker::preprocessing(const TSFbo& scaledInput, TSFbo& flowField, 
         for (int round = 0; round < 3; ++round) {
             bindImage(gauss, "tex_img", t0, 0);
             setUniform(gauss, "pass", 0.0f);
-            drawInto(gauss, flowField);
+            if (round == 1) {
+                // One 15-tap pass, the yardstick of the adjustment's cost.
+                StageTimer timer("gauss-pass");
+                drawInto(gauss, flowField);
+            } else {
+                drawInto(gauss, flowField);
+            }
             bindImage(gauss, "tex_img", flowField, 0);
             setUniform(gauss, "pass", 1.0f);
             drawInto(gauss, t0);
