@@ -140,7 +140,8 @@ Field planks(int n, bool grainOnly, uint32_t seed)
         const double x = u * n;
         const int plank = int(std::floor(x));
         const double fx = x - plank;
-        const double offset = noise::cell(plank, 0, seed);
+        // Each plank its own cut of the wood; one continuous grain without joints.
+        const double offset = grainOnly ? 0.0 : noise::cell(plank, 0, seed);
         const double wobble = fbm(u, v + offset, seed + 3, 4, 3);
         const double rings = 0.5 + 0.5 * std::sin((fx * 6 + 3 * wobble) * kTau);
         const double grain = 0.5 * rings + 0.5 * fbm(u * 1.0, v, seed + 7, 48, 3);
@@ -195,7 +196,8 @@ Field bark(int ridges, uint32_t seed)
         const double warp = fbm(u, v, seed, 4, 3);
         const double r = std::fabs(std::sin((u * ridges + 2 * warp) * kTau / 2));
         const double splits = smoothstep(0.0, 0.15, r);
-        return 0.2 + 0.6 * splits * (0.6 + 0.4 * fbm(u, v * 0.25, seed + 2, 32, 3));
+        // Fibres four times longer than wide, still repeating every tile.
+        return 0.2 + 0.6 * splits * (0.6 + 0.4 * noise::fractal(u * 32, v * 8, seed + 2, 3, 32, 8));
     };
 }
 

@@ -10,6 +10,9 @@
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
+    // Listing the tests (as ctest does to find them) needs no display.
+    if (::testing::GTEST_FLAG(list_tests))
+        return RUN_ALL_TESTS();
     QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
     QSurfaceFormat format;
     format.setVersion(3, 3);

@@ -59,25 +59,3 @@ TEST(BrushAtlas, BrokenOrOversizedSetsStayUsable)
     EXPECT_EQ(set.frames.size(), 100);
 }
 
-TEST(BrushAtlas, SuppliedSetsAreComplete)
-{
-    const QDir tgrc(QStringLiteral(STROVANE_TGRC_DIR));
-    const QJsonArray catalogue = QJsonDocument::fromJson([&] {
-        QFile f(tgrc.filePath("brushsets.json"));
-        f.open(QIODevice::ReadOnly);
-        return f.readAll();
-    }()).array();
-    ASSERT_EQ(catalogue.size(), 17);
-    QSet<QString> names;
-    for (const QJsonValue& v : catalogue) {
-        const QJsonObject entry = v.toObject();
-        const QString guid = entry.value("guid").toString();
-        names.insert(entry.value("name").toString());
-        const auto set = TStrovaneWorker::readBrushAtlas(tgrc.filePath(guid + ".json"));
-        EXPECT_GE(set.frameCount, 8) << guid.toStdString();
-        EXPECT_TRUE(set.upright.contains(0) && set.upright.contains(1)) << "both atlas paths are used";
-        EXPECT_TRUE(QFile::exists(tgrc.filePath(guid + "normal.png")));
-        EXPECT_TRUE(QFile::exists(tgrc.filePath(entry.value("thumbnail").toString())));
-    }
-    EXPECT_EQ(names.size(), 17) << "every set has its own name";
-}

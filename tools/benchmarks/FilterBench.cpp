@@ -1,0 +1,91 @@
+// Cost of the edge-preserving filter of the adjustment stage against one
+// 15-tap Gaussian pass over the same image (the filter should stay within
+// three of those). Usage: strovane-bench-filters [PHOTO] [RUNS]
+// Needs an X display (xvfb-run -a).
+
+#include "StrovanePassFactory.h"
+#include "stages/StageHelpers.h"
+
+#include <FastBilateralFilter.h>
+#include <TGL.h>
+#include <TImageIO.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QVector2D>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+double medianMs(int runs, const std::function<void()>& work)
+{
+    std::vector<double> times;
+    work(); // compiles the shaders
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        TGL::funcs()->glFinish();
+        timer.start();
+        work();
+        TGL::funcs()->glFinish();
+        times.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QSurfaceFormat format;
+    format.setVersion(3, 3);
+    format.setProfile(QSurfaceFormat::CoreProfile);
+    QSurfaceFormat::setDefaultFormat(format);
+    QGuiApplication app(argc, argv);
+    const QString photo = argc > 1 ? QString::fromLocal8Bit(argv[1])
+                                   : QCoreApplication::applicationDirPath() + QStringLiteral("/Resources/images/example.jpg");
+    const int runs = argc > 2 ? std::max(1, atoi(argv[2])) : 7;
+
+    QOffscreenSurface surface;
+    surface.create();
+    QOpenGLContext context;
+    if (!context.create() || !context.makeCurrent(&surface)) {
+        std::fprintf(stderr, "strovane-bench-filters: no OpenGL 3.3 core context\n");
+        return 1;
+    }
+    TSMat image;
+    QString error;
+    if (!TImageIO::load(photo, &image, &error)) {
+        std::fprintf(stderr, "strovane-bench-filters: %s\n", qPrintable(error));
+        return 1;
+    }
+    TSFbo input(QSize(image.width(), image.height()), GL_RGBA8);
+    input.upload(image.mat());
+    TSFbo output(input.size(), GL_RGBA8);
+
+    StrovanePassFactory factory;
+    std::unique_ptr<RenderPass> gauss(factory.create(QStringLiteral("Gauss")));
+    bindImage(gauss.get(), "tex_img", input, 0);
+    setUniform(gauss.get(), "imgSize", QVector2D(float(input.width()), float(input.height())));
+    setUniform(gauss.get(), "pass", 1.0f);
+    const double gaussMs = medianMs(runs, [&] { drawInto(gauss.get(), output); });
+
+    velmora::image_processing::algorithms::opengl::FastBilateralFilter bilateral;
+    const int spatial = int(std::max(input.width(), input.height()) / 32);
+    bilateral.setup(input, input, spatial, 0.15f, 1);
+    const double bilateralMs = medianMs(runs, [&] { bilateral.proc(input, input, output); });
+
+    std::printf("%dx%d, median of %d runs on %s\n", input.width(), input.height(), runs,
+                reinterpret_cast<const char*>(TGL::funcs()->glGetString(GL_RENDERER)));
+    std::printf("  15-tap Gaussian pass  %8.1f ms\n", gaussMs);
+    std::printf("  bilateral filter      %8.1f ms  (%.2f x the Gaussian pass)\n", bilateralMs, bilateralMs / gaussMs);
+    return 0;
+}
