@@ -18,8 +18,8 @@ TEffect::TEffect(QObject* parent)
 
 TEffect::~TEffect()
 {
-    if (m_serial > 0)
-        TGLWorkerThread::instance()->releaseWorker(m_id);
+    if (TGLWorkerThread* thread = TGLWorkerThread::existing())
+        thread->releaseWorker(m_id);
 }
 
 int TEffect::blendMode() const

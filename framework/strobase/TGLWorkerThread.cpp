@@ -6,6 +6,8 @@
 #include "TGL.h"
 
 #include <QCoreApplication>
+
+#include <algorithm>
 #include <QDebug>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
@@ -76,7 +78,15 @@ TGLWorkerThread* TGLWorkerThread::instance()
         g_instance = new TGLWorkerThread();
         g_instance->setObjectName(QStringLiteral("TGLWorkerThread"));
         g_instance->start();
+        // Before the window system goes away with the application object.
+        qAddPostRoutine(&TGLWorkerThread::shutDown);
     }
+    return g_instance;
+}
+
+TGLWorkerThread* TGLWorkerThread::existing()
+{
+    QMutexLocker lock(&g_instanceMutex);
     return g_instance;
 }
 
@@ -168,6 +178,10 @@ void TGLWorkerThread::submit(const TProcRequest& request)
 void TGLWorkerThread::releaseWorker(quint64 effectId)
 {
     QMutexLocker lock(&m_mutex);
+    // Requests of an effect that is gone have nobody to go to.
+    m_queue.erase(std::remove_if(m_queue.begin(), m_queue.end(),
+                                 [effectId](const TProcRequest& r) { return r.effectId == effectId; }),
+                  m_queue.end());
     m_tasks.push_back([this, effectId] { m_workers.erase(effectId); });
     m_wake.wakeAll();
 }

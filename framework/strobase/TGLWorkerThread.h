@@ -35,8 +35,11 @@ public:
         TSMat outputMat;  // read back for output requests
     };
 
-    // Started on first use; call from the GUI thread.
+    // Started on first use; call from the GUI thread. It stops by itself
+    // when the application object goes, if nobody stopped it before.
     static TGLWorkerThread* instance();
+    // The running thread, or null: does not start one.
+    static TGLWorkerThread* existing();
     static void shutDown();
     // Deletes GL objects now when a context is current on this thread, else
     // hands them to the GL thread.
