@@ -1,0 +1,106 @@
+#include "VmUpdateManager.h"
+
+#include <QDate>
+#include <QDebug>
+#include <QDesktopServices>
+#include <QDomDocument>
+#include <QMessageBox>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QPixmap>
+#include <QSettings>
+
+namespace {
+const QString kLastCheck = QStringLiteral("LAST_AUTOUPD");
+const QString kDateFormat = QStringLiteral("yyyyMMdd");
+} // namespace
+
+VmUpdateManager::VmUpdateManager(const QString& appName, const QString& appVersion)
+    : m_currentVersion(appVersion)
+    , m_productTag(QString(appName).remove(QLatin1Char(' ')))
+{
+}
+
+bool VmUpdateManager::isCheckDue()
+{
+    QSettings settings;
+    const QDate last = QDate::fromString(settings.value(kLastCheck, QStringLiteral("20100101")).toString(), kDateFormat);
+    const QDate today = QDate::currentDate();
+    qDebug() << "LAST_AUTOUPD, " << last << "Current Date: " << today;
+    // Recorded before checking, so that a failed check waits for tomorrow.
+    if (!last.isValid() || last < today) {
+        settings.setValue(kLastCheck, today.toString(kDateFormat));
+        return true;
+    }
+    return false;
+}
+
+QUrl VmUpdateManager::updateUrl()
+{
+    const QString fromEnvironment = qEnvironmentVariable("STROVANE_UPDATE_URL");
+    if (!fromEnvironment.isEmpty())
+        return QUrl(fromEnvironment);
+    const QString fromSettings = QSettings().value(QStringLiteral("UPDATE_URL")).toString();
+    if (!fromSettings.isEmpty())
+        return QUrl(fromSettings);
+    return QUrl(QStringLiteral("http://downloads.velmora-labs.example/updates/velmorastrovane2_win.txt"));
+}
+
+void VmUpdateManager::checkForUpdate()
+{
+    qDebug() << "VmUpdateManager::checkForUpdate(), current version = " << m_currentVersion;
+    m_network = new QNetworkAccessManager(this);
+    connect(m_network, &QNetworkAccessManager::finished, this, &VmUpdateManager::chkUpd_Parse);
+    m_network->get(QNetworkRequest(updateUrl()));
+}
+
+void VmUpdateManager::chkUpd_Parse(QNetworkReply* updXml)
+{
+    parse(updXml);
+    emit updateCheckFinished();
+}
+
+void VmUpdateManager::parse(QNetworkReply* reply)
+{
+    qDebug() << "VmUpdateManager::autoUpd_Parse, begin";
+    if (reply->error() != QNetworkReply::NoError) {
+        qWarning() << "VmUpdateManager::autoUpd_Parse, error";
+        return;
+    }
+    QDomDocument document;
+    if (!document.setContent(reply->readAll())) {
+        qWarning() << "VmUpdateManager::autoUpd_Parse, setContent fail";
+        return;
+    }
+    const QDomElement root = document.documentElement();
+    if (root.tagName() != m_productTag) {
+        qDebug() << "VmUpdateManager::autoUpd_Parse, tagName+" << root.tagName();
+        return;
+    }
+    // The children are taken by position: version, then notes, then link.
+    const QDomNode versionNode = root.firstChild();
+    if (versionNode.isNull() || !versionNode.isElement() || versionNode.toElement().tagName() != QLatin1String("version"))
+        return;
+    m_latestVersion = versionNode.toElement().text();
+    qDebug() << "VmUpdateManager::autoUpd_Parse, latest version = " << m_latestVersion;
+    if (!(m_currentVersion < m_latestVersion))
+        return;
+
+    QString notes, link;
+    const QDomNode notesNode = versionNode.nextSibling();
+    if (notesNode.isElement() && notesNode.toElement().tagName() == QLatin1String("notes"))
+        notes = notesNode.toElement().text();
+    const QDomNode linkNode = notesNode.nextSibling();
+    if (linkNode.isElement() && linkNode.toElement().tagName() == QLatin1String("link"))
+        link = linkNode.toElement().text();
+
+    QMessageBox box;
+    box.setIconPixmap(QPixmap(QStringLiteral(":/resources/icon/tmapp_icon.png")));
+    box.setText(QStringLiteral("Updates Available"));
+    box.setInformativeText(tr("Do you want to download version V%1 from our download site?").arg(m_latestVersion));
+    box.setDetailedText(notes);
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::Yes);
+    if (box.exec() == QMessageBox::Yes)
+        QDesktopServices::openUrl(QUrl(link, QUrl::TolerantMode));
+}

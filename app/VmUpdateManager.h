@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QUrl>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+
+// Looks, at most once a day, for a newer version on the maker's site and
+// offers to open the download page.
+class VmUpdateManager : public QObject {
+    Q_OBJECT
+public:
+    VmUpdateManager(const QString& appName, const QString& appVersion);
+
+    // Records today as the day of the last check and answers whether it is
+    // due (the stored day is earlier than today).
+    bool isCheckDue();
+    void checkForUpdate();
+    // The document's address: the environment variable STROVANE_UPDATE_URL,
+    // else the settings key "UPDATE_URL", else our download host.
+    static QUrl updateUrl();
+
+signals:
+    // The answer has been handled (whatever it was).
+    void updateCheckFinished();
+
+public slots:
+    void chkUpd_Parse(QNetworkReply* updXml);
+
+private:
+    void parse(QNetworkReply* reply);
+
+    QString m_currentVersion;
+    QString m_latestVersion;
+    QString m_productTag;
+    QNetworkAccessManager* m_network = nullptr;
+};

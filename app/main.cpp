@@ -1,0 +1,98 @@
+// vmstrovane2: the program. Standalone it opens and saves photographs; as
+// an external editor it paints the file another application hands it; the
+// Photoshop filter plug-in starts it under the name "Velmora_Strovane".
+
+#include "AppStart.h"
+#include "SingleApplication.h"
+#include "VmAppDelegate.h"
+#include "VmUpdateManager.h"
+
+#include <Strobase.h>
+
+#include <QDebug>
+#include <QFontMetrics>
+#include <QMessageBox>
+#include <QQmlApplicationEngine>
+#include <QQmlContext>
+#include <QQuickWindow>
+#include <QSurfaceFormat>
+
+int main(int argc, char* argv[])
+{
+    QSurfaceFormat format = QSurfaceFormat::defaultFormat();
+    format.setProfile(QSurfaceFormat::CoreProfile);
+    format.setVersion(3, 3);
+    QSurfaceFormat::setDefaultFormat(format);
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+
+    SingleApplication app(argc, argv, AppStart::singleInstanceKey());
+    if (app.isRunning()) {
+        QMessageBox box(QMessageBox::Critical, QString(),
+                        QObject::tr("This application is already running !") + QStringLiteral("\n")
+                            + QObject::tr("Can't start more than one instance."));
+        box.exec();
+        return 0;
+    }
+    QCoreApplication::setOrganizationDomain(QStringLiteral("com.velmora-labs"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Velmora Labs"));
+    QCoreApplication::setApplicationName(QStringLiteral("Velmora Strovane 2"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("2.0.5"));
+
+    const float fontScale = AppStart::fontScale(QFontMetrics(QGuiApplication::font()).maxWidth());
+
+    VmUpdateManager updates(QCoreApplication::applicationName(), QCoreApplication::applicationVersion());
+    if (updates.isCheckDue())
+        updates.checkForUpdate();
+
+    QQmlApplicationEngine engine;
+    // The project's QML modules lie beside the program, built or installed.
+    engine.addImportPath(QCoreApplication::applicationDirPath() + QStringLiteral("/qml"));
+    engine.rootContext()->setContextProperty(QStringLiteral("fontScale"), QVariant::fromValue(fontScale));
+    qmlRegisterType<VmAppDelegate>("VmAppDelegate", 1, 0, "VmAppDelegate");
+
+    Strobase::init(AppStart::dataFolder(), QUrl(), AppStart::tgrcFolder());
+
+    VmAppDelegate delegate;
+    engine.rootContext()->setContextProperty(QStringLiteral("tAppDelegate"), &delegate);
+    app.installEventFilter(&delegate);
+    qDebug() << "Arguments: " << app.arguments();
+
+    const QStringList arguments = app.arguments().mid(1);
+    if (AppStart::chooseMode(app.arguments().value(0), arguments) == AppStart::Mode::PhotoshopPlugin) {
+        delegate.setEditorMode(VmAppDelegate::PhotoshopPlugin);
+        // Only the Photoshop plug-in starts us under this name, after it
+        // made the exchange segments; started by hand there is nothing to
+        // exchange, so nothing is loaded and no segment is touched.
+        qWarning() << "Started under the Photoshop plug-in's name without its exchange; nothing to do.";
+        return -1;
+    }
+
+    delegate.setEditorMode(VmAppDelegate::Standalone);
+    delegate.setSilentMode(false);
+    if (!arguments.isEmpty()) {
+        const QString path = arguments.first();
+        if (!AppStart::isSupportedImage(path)) {
+            QMessageBox::critical(nullptr, QObject::tr(qPrintable(QCoreApplication::applicationName())),
+                                  QObject::tr("Unsupported Image Format.\nOnly JPEG, TIF, and PNG formats are supported."),
+                                  QMessageBox::Ok);
+            return -1;
+        }
+        delegate.setEditorMode(VmAppDelegate::ExternalEditor);
+        delegate.setFileName(path);
+    }
+
+    engine.load(QUrl(QStringLiteral("qrc:/main.qml")));
+    QQuickWindow* window =
+        engine.rootObjects().isEmpty() ? nullptr : qobject_cast<QQuickWindow*>(engine.rootObjects().first());
+    if (!window) {
+        qWarning() << "Error: Your root item has to be a Window.";
+        return -1;
+    }
+    delegate.setMainWindow(window);
+    QObject::connect(window, &QWindow::screenChanged, &delegate, &VmAppDelegate::onScreenChanged, Qt::QueuedConnection);
+
+    const int execReturn = app.exec();
+    qDebug() << "app.exec() execReturn=" << execReturn;
+    Strobase::shutDown();
+    return execReturn;
+}
