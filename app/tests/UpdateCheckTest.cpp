@@ -1,0 +1,194 @@
+// The daily update check against a real HTTP server on 127.0.0.1, with its
+// question answered through the window system (xdotool).
+#include "VmUpdateManager.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QDesktopServices>
+#include <QEventLoop>
+#include <QMessageBox>
+#include <QProcess>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// Serves one fixed document to every request and counts the requests.
+class DocumentServer : public QObject {
+    Q_OBJECT
+public:
+    DocumentServer()
+    {
+        m_server.listen(QHostAddress::LocalHost, 0);
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            QTcpSocket* socket = m_server.nextPendingConnection();
+            connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                if (!socket->readAll().contains("\r\n\r\n"))
+                    return;
+                ++requests;
+                socket->write("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: "
+                              + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+                socket->disconnectFromHost();
+            });
+        });
+    }
+    QString url() const { return QStringLiteral("http://127.0.0.1:%1/updates/velmorastrovane2_win.txt").arg(m_server.serverPort()); }
+
+    QByteArray body;
+    int requests = 0;
+
+private:
+    QTcpServer m_server;
+};
+
+// Receives what QDesktopServices would hand to a browser.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public slots:
+    void open(const QUrl& url) { opened << url; }
+
+public:
+    QList<QUrl> opened;
+};
+
+QStringList g_warnings;
+
+struct Outcome {
+    bool boxShown = false;
+    QString informative;
+    QString details;
+};
+
+class UpdateCheck : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QCoreApplication::setOrganizationName(QStringLiteral("Velmora Labs"));
+        QCoreApplication::setApplicationName(QStringLiteral("Velmora Strovane 2"));
+        QSettings().remove(QStringLiteral("LAST_AUTOUPD"));
+        QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher, "open");
+        g_warnings.clear();
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& m) {
+            if (type == QtWarningMsg)
+                g_warnings << m;
+        });
+    }
+    void TearDown() override
+    {
+        QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+        qInstallMessageHandler(nullptr);
+        qunsetenv("STROVANE_UPDATE_URL");
+    }
+
+    // Runs one check; answers a question box with the given key.
+    Outcome check(const QString& url, const char* answer = "Escape")
+    {
+        qputenv("STROVANE_UPDATE_URL", url.toUtf8());
+        Outcome outcome;
+        VmUpdateManager manager(QStringLiteral("Velmora Strovane 2"), QStringLiteral("2.0.5"));
+        QTimer watcher;
+        QObject::connect(&watcher, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || outcome.boxShown)
+                return;
+            outcome.boxShown = true;
+            outcome.informative = box->informativeText();
+            outcome.details = box->detailedText();
+            QProcess::startDetached(QStringLiteral("xdotool"),
+                                    {"windowfocus", "--sync", QString::number(box->winId()), "key", answer});
+        });
+        watcher.start(100);
+        QEventLoop loop;
+        QObject::connect(&manager, &VmUpdateManager::updateCheckFinished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+        manager.checkForUpdate();
+        loop.exec();
+        return outcome;
+    }
+
+    DocumentServer server;
+    UrlCatcher catcher;
+};
+
+QByteArray document(const char* children)
+{
+    return QByteArray("<?xml version=\"1.0\"?><VelmoraStrovane2>") + children + "</VelmoraStrovane2>";
+}
+
+} // namespace
+
+TEST_F(UpdateCheck, ANewerVersionOffersTheDownloadPage)
+{
+    server.body = document("<version>2.0.6</version><notes>Faster strokes.</notes><link>http://example.invalid/get</link>");
+    Outcome no = check(server.url(), "Escape");
+    EXPECT_TRUE(no.boxShown);
+    EXPECT_TRUE(no.informative.contains(QStringLiteral("V2.0.6")));
+    EXPECT_EQ(no.details, QStringLiteral("Faster strokes."));
+    EXPECT_TRUE(catcher.opened.isEmpty()) << "No changes nothing";
+
+    Outcome yes = check(server.url(), "Return");
+    EXPECT_TRUE(yes.boxShown);
+    ASSERT_EQ(catcher.opened.size(), 1) << "Yes is the default button";
+    EXPECT_EQ(catcher.opened.first(), QUrl(QStringLiteral("http://example.invalid/get")));
+}
+
+TEST_F(UpdateCheck, SameOlderOrCharacterWiseSmallerVersionsOfferNothing)
+{
+    for (const char* version : {"2.0.5", "2.0.4", "2.0.10"}) {
+        server.body = document((QByteArray("<version>") + version + "</version><link>http://example.invalid/x</link>").constData());
+        EXPECT_FALSE(check(server.url()).boxShown) << version;
+    }
+    EXPECT_EQ(server.requests, 3);
+}
+
+TEST_F(UpdateCheck, ChildrenAreTakenByPosition)
+{
+    // version then link: the link sits where the notes should be.
+    server.body = document("<version>2.0.6</version><link>http://example.invalid/get</link>");
+    const Outcome o = check(server.url(), "Return");
+    EXPECT_TRUE(o.boxShown);
+    EXPECT_TRUE(o.details.isEmpty());
+    EXPECT_TRUE(catcher.opened.isEmpty()) << "no link where the link should be";
+}
+
+TEST_F(UpdateCheck, BrokenAnswersAreLoggedAndIgnored)
+{
+    server.body = "this is not <xml";
+    EXPECT_FALSE(check(server.url()).boxShown);
+    EXPECT_TRUE(g_warnings.contains(QStringLiteral("VmUpdateManager::autoUpd_Parse, setContent fail")));
+
+    server.body = "<?xml version=\"1.0\"?><SomethingElse><version>9.9.9</version></SomethingElse>";
+    EXPECT_FALSE(check(server.url()).boxShown);
+
+    server.body = document("<notes>x</notes><version>9.9.9</version>");
+    EXPECT_FALSE(check(server.url()).boxShown) << "the first child is not the version";
+
+    g_warnings.clear();
+    EXPECT_FALSE(check(QStringLiteral("http://127.0.0.1:1/updates/velmorastrovane2_win.txt")).boxShown);
+    EXPECT_TRUE(g_warnings.contains(QStringLiteral("VmUpdateManager::autoUpd_Parse, error")));
+}
+
+TEST_F(UpdateCheck, AtMostOneCheckADay)
+{
+    VmUpdateManager manager(QStringLiteral("Velmora Strovane 2"), QStringLiteral("2.0.5"));
+    EXPECT_TRUE(manager.isCheckDue()) << "never checked";
+    EXPECT_EQ(QSettings().value("LAST_AUTOUPD").toString(), QDate::currentDate().toString("yyyyMMdd"));
+    EXPECT_FALSE(manager.isCheckDue()) << "a second start on the same day";
+    QSettings().setValue("LAST_AUTOUPD", QDate::currentDate().addDays(-1).toString("yyyyMMdd"));
+    EXPECT_TRUE(manager.isCheckDue()) << "the next day";
+    QSettings().setValue("LAST_AUTOUPD", "20991231");
+    EXPECT_FALSE(manager.isCheckDue()) << "a date in the future holds off every check";
+    EXPECT_EQ(QSettings().value("LAST_AUTOUPD").toString(), QStringLiteral("20991231"));
+    QSettings().setValue("LAST_AUTOUPD", "garbage");
+    EXPECT_TRUE(manager.isCheckDue()) << "an unreadable date counts as earlier";
+}
+
+#include "UpdateCheckTest.moc"
