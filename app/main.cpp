@@ -15,15 +15,10 @@
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
 #include <QQuickWindow>
-#include <QSurfaceFormat>
 
 int main(int argc, char* argv[])
 {
-    QSurfaceFormat format = QSurfaceFormat::defaultFormat();
-    format.setProfile(QSurfaceFormat::CoreProfile);
-    format.setVersion(3, 3);
-    QSurfaceFormat::setDefaultFormat(format);
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    Strobase::setOpenGLDefaults();
 
     SingleApplication app(argc, argv, AppStart::singleInstanceKey());
     if (app.isRunning()) {

@@ -2,6 +2,9 @@
 
 #include "TGLWorkerThread.h"
 
+#include <QCoreApplication>
+#include <QSurfaceFormat>
+
 namespace {
 QString g_dataFolder;
 QString g_tgrcFolder;
@@ -18,6 +21,15 @@ void init(const QString& dataFolder, const QUrl&, const QString& tgrcFolder)
 void shutDown()
 {
     TGLWorkerThread::shutDown();
+}
+
+void setOpenGLDefaults()
+{
+    QSurfaceFormat format = QSurfaceFormat::defaultFormat();
+    format.setVersion(3, 3);
+    format.setProfile(QSurfaceFormat::CoreProfile);
+    QSurfaceFormat::setDefaultFormat(format);
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 
 QString dataFolder()

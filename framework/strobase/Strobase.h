@@ -13,6 +13,10 @@ STROBASE_EXPORT void init(const QString& dataFolder, const QUrl& url, const QStr
 // Finishes pending GL work and stops the GL worker thread.
 STROBASE_EXPORT void shutDown();
 
+// Before the application object exists: OpenGL 3.3 core as the default
+// surface format, and contexts shared with the QML scene graph.
+STROBASE_EXPORT void setOpenGLDefaults();
+
 STROBASE_EXPORT QString dataFolder();
 STROBASE_EXPORT QString tgrcFolder();
 

@@ -7,6 +7,7 @@
 #include "stages/StageHelpers.h"
 
 #include <FastBilateralFilter.h>
+#include <Strobase.h>
 #include <TGL.h>
 #include <TImageIO.h>
 
@@ -45,10 +46,7 @@ double medianMs(int runs, const std::function<void()>& work)
 
 int main(int argc, char** argv)
 {
-    QSurfaceFormat format;
-    format.setVersion(3, 3);
-    format.setProfile(QSurfaceFormat::CoreProfile);
-    QSurfaceFormat::setDefaultFormat(format);
+    Strobase::setOpenGLDefaults();
     QGuiApplication app(argc, argv);
     const QString photo = argc > 1 ? QString::fromLocal8Bit(argv[1])
                                    : QCoreApplication::applicationDirPath() + QStringLiteral("/Resources/images/example.jpg");

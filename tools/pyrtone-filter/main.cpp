@@ -3,6 +3,7 @@
 
 #include "PyrTone.h"
 
+#include <Strobase.h>
 #include <TImageIO.h>
 #include <TSFbo.h>
 
@@ -55,10 +56,7 @@ int main(int argc, char** argv)
         QCommandLineOption option;
         float* target;
     };
-    QSurfaceFormat format;
-    format.setVersion(3, 3);
-    format.setProfile(QSurfaceFormat::CoreProfile);
-    QSurfaceFormat::setDefaultFormat(format);
+    Strobase::setOpenGLDefaults();
 
     float sigma = 0.1f, gain = 1.0f, coarseRatio = 1.0f, brightness = 0.0f, contrast = 1.0f, range = 2.0f;
     const Number numbers[] = {

@@ -5,13 +5,13 @@
 // Procedural and deterministic: the same program always writes the same files.
 
 #include "Catalogue.h"
+#include "DataFiles.h"
 #include "Noise.h"
 
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
@@ -217,20 +217,6 @@ Frame makeFrame(const Family& f, int width, int length, std::mt19937& rng)
     }
 }
 
-bool writeFile(const QString& path, const QByteArray& data)
-{
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size() && file.commit();
-}
-
-bool writePng(const QString& path, const cv::Mat& image)
-{
-    std::vector<uchar> bytes;
-    if (!cv::imencode(".png", image, bytes))
-        return false;
-    return writeFile(path, QByteArray(reinterpret_cast<const char*>(bytes.data()), int(bytes.size())));
-}
-
 // A few strokes of the set, lit from the upper left, on white.
 cv::Mat thumbnail(const std::vector<Frame>& frames)
 {
@@ -324,8 +310,8 @@ bool writeSet(const QDir& dir, const QString& type, const QString& guid, const F
                              {"size", QJsonObject{{"w", kAtlasSide}, {"h", kAtlasSide}}}}}};
     catalogue->append(QJsonObject{{"guid", guid}, {"type", type}, {"name", family.name},
                                   {"thumbnail", guid + "thumb.png"}});
-    return writeFile(dir.filePath(guid + ".json"), QJsonDocument(description).toJson(QJsonDocument::Indented))
-        && writePng(dir.filePath(guid + "normal.png"), atlas) && writePng(dir.filePath(guid + "thumb.png"), thumbnail(made));
+    return datafiles::write(dir.filePath(guid + ".json"), QJsonDocument(description).toJson(QJsonDocument::Indented))
+        && datafiles::writePng(dir.filePath(guid + "normal.png"), atlas) && datafiles::writePng(dir.filePath(guid + "thumb.png"), thumbnail(made));
 }
 
 } // namespace
@@ -349,7 +335,7 @@ int main(int argc, char** argv)
             return 1;
         }
     }
-    if (!writeFile(dir.filePath(QStringLiteral("brushsets.json")), QJsonDocument(catalogue).toJson())) {
+    if (!datafiles::write(dir.filePath(QStringLiteral("brushsets.json")), QJsonDocument(catalogue).toJson())) {
         std::fprintf(stderr, "strovane-gen-brushes: cannot write brushsets.json\n");
         return 1;
     }

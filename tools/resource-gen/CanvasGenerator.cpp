@@ -5,6 +5,7 @@
 // Procedural and deterministic.
 
 #include "Catalogue.h"
+#include "DataFiles.h"
 #include "Noise.h"
 
 #include <QDir>
@@ -12,7 +13,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMap>
-#include <QSaveFile>
 
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
@@ -364,19 +364,6 @@ cv::Mat thumbnail(const cv::Mat& height)
     return out;
 }
 
-bool writeFile(const QString& path, const QByteArray& data)
-{
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size() && file.commit();
-}
-
-bool writePng(const QString& path, const cv::Mat& image)
-{
-    std::vector<uchar> bytes;
-    return cv::imencode(".png", image, bytes)
-        && writeFile(path, QByteArray(reinterpret_cast<const char*>(bytes.data()), int(bytes.size())));
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -399,7 +386,7 @@ int main(int argc, char** argv)
     for (auto it = names.cbegin(); it != names.cend(); ++it, ++seed) {
         const QString& guid = it.key();
         const cv::Mat height = render(fieldFor(it.value().first(), seed));
-        if (!writePng(dir.filePath(guid + ".png"), height) || !writePng(dir.filePath(guid + "thumb.png"), thumbnail(height))) {
+        if (!datafiles::writePng(dir.filePath(guid + ".png"), height) || !datafiles::writePng(dir.filePath(guid + "thumb.png"), thumbnail(height))) {
             std::fprintf(stderr, "strovane-gen-canvases: cannot write %s\n", qPrintable(guid));
             return 1;
         }
@@ -408,7 +395,7 @@ int main(int argc, char** argv)
                                      {"names", QJsonArray::fromStringList(it.value())},
                                      {"thumbnail", guid + "thumb.png"}});
     }
-    if (!writeFile(dir.filePath(QStringLiteral("canvases.json")), QJsonDocument(catalogue).toJson())) {
+    if (!datafiles::write(dir.filePath(QStringLiteral("canvases.json")), QJsonDocument(catalogue).toJson())) {
         std::fprintf(stderr, "strovane-gen-canvases: cannot write canvases.json\n");
         return 1;
     }

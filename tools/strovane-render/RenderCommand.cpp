@@ -12,7 +12,6 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QSurfaceFormat>
 
 #include <cstdio>
 #include <memory>
@@ -133,11 +132,7 @@ int runRender(int& argc, char** argv, const RenderOptions& options)
             return fail(error);
     }
     apply(*effect, sets);
-    QSurfaceFormat format;
-    format.setVersion(3, 3);
-    format.setProfile(QSurfaceFormat::CoreProfile);
-    QSurfaceFormat::setDefaultFormat(format);
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    Strobase::setOpenGLDefaults();
     QGuiApplication app(argc, argv);
     if (options.stats)
         g_previousHandler = qInstallMessageHandler(collectStats);

@@ -9,6 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <random>
+
 // A current OpenGL 3.3 core context on the test thread, for tests that run
 // passes and images directly.
 class GLTestContext : public ::testing::Test {
@@ -42,3 +46,27 @@ private:
     QOffscreenSurface m_surface;
     QOpenGLContext m_context;
 };
+
+// A random RGBA float image, opaque, values in [lo, hi).
+inline cv::Mat randomImage(int width, int height, unsigned seed, float lo = 0.0f, float hi = 1.0f)
+{
+    cv::Mat m(height, width, CV_32FC4);
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<float> u(lo, hi);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            m.at<cv::Vec4f>(y, x) = cv::Vec4f(u(rng), u(rng), u(rng), 1.0f);
+    return m;
+}
+
+// The largest difference between two RGBA float images over the first
+// `channels` channels.
+inline float maxDifference(const cv::Mat& a, const cv::Mat& b, int channels = 4)
+{
+    float worst = 0;
+    for (int y = 0; y < a.rows; ++y)
+        for (int x = 0; x < a.cols; ++x)
+            for (int c = 0; c < channels; ++c)
+                worst = std::max(worst, std::fabs(a.at<cv::Vec4f>(y, x)[c] - b.at<cv::Vec4f>(y, x)[c]));
+    return worst;
+}

@@ -1,7 +1,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLoggingCategory>
-#include <QSurfaceFormat>
+#include <Strobase.h>
 
 #include <gtest/gtest.h>
 
@@ -14,11 +14,7 @@ int main(int argc, char** argv)
     if (::testing::GTEST_FLAG(list_tests))
         return RUN_ALL_TESTS();
     QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
-    QSurfaceFormat format;
-    format.setVersion(3, 3);
-    format.setProfile(QSurfaceFormat::CoreProfile);
-    QSurfaceFormat::setDefaultFormat(format);
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    Strobase::setOpenGLDefaults();
     QGuiApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -21,27 +21,6 @@ namespace {
 
 constexpr float kTolerance = 3e-3f;
 
-cv::Mat randomImage(int width, int height, unsigned seed, float lo = 0.0f, float hi = 1.0f)
-{
-    cv::Mat m(height, width, CV_32FC4);
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<float> u(lo, hi);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            m.at<cv::Vec4f>(y, x) = cv::Vec4f(u(rng), u(rng), u(rng), 1.0f);
-    return m;
-}
-
-float maxDifference(const cv::Mat& a, const cv::Mat& b, int channels = 4)
-{
-    float worst = 0;
-    for (int y = 0; y < a.rows; ++y)
-        for (int x = 0; x < a.cols; ++x)
-            for (int c = 0; c < channels; ++c)
-                worst = std::max(worst, std::fabs(a.at<cv::Vec4f>(y, x)[c] - b.at<cv::Vec4f>(y, x)[c]));
-    return worst;
-}
-
 cv::Vec3f rgb2hsl(cv::Vec3f c)
 {
     const float maxC = std::max({c[0], c[1], c[2]}), minC = std::min({c[0], c[1], c[2]});

@@ -16,17 +16,6 @@ namespace {
 
 constexpr float kTolerance = 2e-3f;
 
-cv::Mat randomImage(int width, int height, unsigned seed)
-{
-    cv::Mat m(height, width, CV_32FC4);
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<float> u(0, 1);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            m.at<cv::Vec4f>(y, x) = cv::Vec4f(u(rng), u(rng), u(rng), 1.0f);
-    return m;
-}
-
 // Texel index under GL_MIRRORED_REPEAT.
 int mirror(int i, int n)
 {
@@ -37,16 +26,6 @@ int mirror(int i, int n)
 cv::Vec4f at(const cv::Mat& m, int x, int y)
 {
     return m.at<cv::Vec4f>(mirror(y, m.rows), mirror(x, m.cols));
-}
-
-float maxDifference(const cv::Mat& a, const cv::Mat& b, int channels = 4)
-{
-    float worst = 0;
-    for (int y = 0; y < a.rows; ++y)
-        for (int x = 0; x < a.cols; ++x)
-            for (int c = 0; c < channels; ++c)
-                worst = std::max(worst, std::fabs(a.at<cv::Vec4f>(y, x)[c] - b.at<cv::Vec4f>(y, x)[c]));
-    return worst;
 }
 
 cv::Vec3f rgbToLab(cv::Vec3f c)
