@@ -142,9 +142,12 @@ Field planks(int n, bool grainOnly, uint32_t seed)
         const double fx = x - plank;
         // Each plank its own cut of the wood; one continuous grain without joints.
         const double offset = grainOnly ? 0.0 : noise::cell(plank, 0, seed);
-        const double wobble = fbm(u, v + offset, seed + 3, 4, 3);
-        const double rings = 0.5 + 0.5 * std::sin((fx * 6 + 3 * wobble) * kTau);
-        const double grain = 0.5 * rings + 0.5 * fbm(u * 1.0, v, seed + 7, 48, 3);
+        // Growth rings run along v: the wobble changes slowly along the
+        // grain and quickly across it; fine pores streak along it too.
+        const double wobble = noise::fractal(u * 8, (v + offset) * 2, seed + 3, 3, 8, 2);
+        const double rings = 0.5 + 0.5 * std::sin((fx * 6 + 2.5 * wobble) * kTau);
+        const double pores = noise::fractal(u * 96, v * 6, seed + 7, 2, 96, 6);
+        const double grain = 0.65 * rings + 0.35 * pores;
         if (grainOnly)
             return grain;
         const double joint = smoothstep(0.0, 0.03, std::min(fx, 1 - fx));
