@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <cmath>
 #include <deque>
 #include <limits>
@@ -40,17 +41,60 @@ private:
     int m_n = 1;
 };
 
+// Toward zero, held inside int for discs grown far beyond the image.
 int truncToInt(double v)
 {
-    return int(std::trunc(v));
+    return int(std::clamp(v, -1e9, 1e9));
 }
 
-// Sum of (255 - v) over the inclusive box, from the summed-area table.
-long long boxSum(const cv::Mat& integral, int x0, int y0, int x1, int y1)
+// The ink image and the summed-area table of its darkness (255 - v), read
+// through raw rows: the placement asks for millions of boxes.
+struct InkField {
+    explicit InkField(const cv::Mat& inkImage, const cv::Mat& integral)
+        : ink(inkImage.data)
+        , inkStep(inkImage.step1())
+        , sums(integral.ptr<int>())
+        , sumsStep(integral.step1())
+        , width(inkImage.cols)
+        , height(inkImage.rows)
+    {
+    }
+    // Sum of (255 - v) over the inclusive box.
+    long long boxSum(int x0, int y0, int x1, int y1) const
+    {
+        const int* top = sums + size_t(y0) * sumsStep;
+        const int* bottom = sums + size_t(y1 + 1) * sumsStep;
+        return (long long)bottom[x1 + 1] - bottom[x0] - top[x1 + 1] + top[x0];
+    }
+    double discInk(double x, double y, double r) const;
+
+    const uchar* ink;
+    size_t inkStep;
+    const int* sums;
+    size_t sumsStep;
+    int width;
+    int height;
+};
+
+double InkField::discInk(double x, double y, double r) const
 {
-    const int* top = integral.ptr<int>(y0);
-    const int* bottom = integral.ptr<int>(y1 + 1);
-    return (long long)bottom[x1 + 1] - bottom[x0] - top[x1 + 1] + top[x0];
+    const double rr = r > 0.5 ? r : 0.5;
+    long long darkness = 0;
+    long long count = 0;
+    if (rr == 0.5) {
+        const int px = std::clamp(truncToInt(x), 0, width - 1);
+        const int py = std::clamp(truncToInt(y), 0, height - 1);
+        darkness = 255 - ink[size_t(py) * inkStep + size_t(px)];
+        count = 1;
+    } else {
+        const int x0 = std::max(truncToInt(x - rr), 0), x1 = std::min(truncToInt(x + rr), width - 1);
+        const int y0 = std::max(truncToInt(y - rr), 0), y1 = std::min(truncToInt(y + rr), height - 1);
+        if (x0 > x1 || y0 > y1)
+            return 0.0;
+        darkness = boxSum(x0, y0, x1, y1);
+        count = (long long)(x1 - x0 + 1) * (y1 - y0 + 1);
+    }
+    return r * r * kPi * (double(darkness) / 255.0 / double(count)) * 255.0;
 }
 
 bool collides(const cv::Mat& mask, double x, double y, double r)
@@ -142,26 +186,43 @@ void blockArc(ArcList& freeArcs, double px, double py, double pr, double cx, dou
 
 } // namespace
 
+// Fills a circle into the 8-bit mask, clipped: OpenCV's filled, 8-connected
+// circle, pixel for pixel, without its per-call set-up (the placement
+// stamps one circle per stroke).
+void fillCircle(cv::Mat& mask, int cx, int cy, int radius)
+{
+    const int width = mask.cols, height = mask.rows;
+    auto row = [&](int y, int x0, int x1) {
+        x0 = std::max(x0, 0);
+        x1 = std::min(x1, width - 1);
+        if (unsigned(y) < unsigned(height) && x0 <= x1)
+            std::memset(mask.ptr<uchar>(y) + x0, 255, size_t(x1 - x0 + 1));
+    };
+    int err = 0, dx = radius, dy = 0, plus = 1, minus = (radius << 1) - 1;
+    while (dx >= dy) {
+        const int y11 = cy - dy, y12 = cy + dy, y21 = cy - dx, y22 = cy + dx;
+        const int x11 = cx - dx, x12 = cx + dx, x21 = cx - dy, x22 = cx + dy;
+        if (x11 < width && x12 >= 0 && y21 < height && y22 >= 0) {
+            row(y11, x11, x12);
+            row(y12, x11, x12);
+            if (x21 < width && x22 >= 0) {
+                row(y21, x21, x22);
+                row(y22, x21, x22);
+            }
+        }
+        dy++;
+        err += plus;
+        plus += 2;
+        const int step = (err <= 0) - 1;
+        err -= minus & step;
+        dx += step;
+        minus -= step & 2;
+    }
+}
+
 double discInk(const cv::Mat& inkImage, const cv::Mat& integral, double x, double y, double r)
 {
-    const int width = inkImage.cols, height = inkImage.rows;
-    const double rr = r > 0.5 ? r : 0.5;
-    long long darkness = 0;
-    long long count = 0;
-    if (rr == 0.5) {
-        const int px = std::clamp(truncToInt(x), 0, width - 1);
-        const int py = std::clamp(truncToInt(y), 0, height - 1);
-        darkness = 255 - inkImage.at<uchar>(py, px);
-        count = 1;
-    } else {
-        const int x0 = std::max(truncToInt(x - rr), 0), x1 = std::min(truncToInt(x + rr), width - 1);
-        const int y0 = std::max(truncToInt(y - rr), 0), y1 = std::min(truncToInt(y + rr), height - 1);
-        if (x0 > x1 || y0 > y1)
-            return 0.0;
-        darkness = boxSum(integral, x0, y0, x1, y1);
-        count = (long long)(x1 - x0 + 1) * (y1 - y0 + 1);
-    }
-    return r * r * kPi * (double(darkness) / 255.0 / double(count)) * 255.0;
+    return InkField(inkImage, integral).discInk(x, y, r);
 }
 
 void blockArc(std::vector<Arc>& freeArcs, double px, double py, double pr, double cx, double cy, double cr)
@@ -183,7 +244,8 @@ std::vector<PlacedDisc> placeStrokes(const cv::Mat& inkImage, int inkTarget)
     cv::subtract(cv::Scalar(255), inkImage, darkness);
     cv::Mat integral;
     cv::integral(darkness, integral, CV_32S);
-    const long long totalInk = boxSum(integral, 0, 0, width - 1, height - 1);
+    const InkField field(inkImage, integral);
+    const long long totalInk = field.boxSum(0, 0, width - 1, height - 1);
     // Too little ink for a single stroke: nothing to place.
     if (totalInk / inkTarget == 0)
         return placed;
@@ -191,10 +253,9 @@ std::vector<PlacedDisc> placeStrokes(const cv::Mat& inkImage, int inkTarget)
 
     cv::Mat mask = cv::Mat::zeros(height, width, CV_8U);
     auto stamp = [&mask](const Disc& d) {
-        cv::circle(mask, cv::Point(int(std::lround(d.x)), int(std::lround(d.y))), truncToInt(d.r), cv::Scalar(255),
-                   cv::FILLED, cv::LINE_8);
+        fillCircle(mask, int(std::lround(d.x)), int(std::lround(d.y)), truncToInt(d.r));
     };
-    auto ink = [&](double x, double y, double r) { return discInk(inkImage, integral, x, y, r); };
+    auto ink = [&field](double x, double y, double r) { return field.discInk(x, y, r); };
 
     placed.reserve(size_t(2 * (totalInk / inkTarget)) + 16);
     // Discs waiting to grow children. A disc's free arcs matter only while

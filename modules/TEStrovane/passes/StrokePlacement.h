@@ -21,6 +21,9 @@ std::vector<PlacedDisc> placeStrokes(const cv::Mat& inkImage, int inkTarget);
 // 255. Exposed for tests; `integral` is the summed-area table of (255 - v).
 double discInk(const cv::Mat& inkImage, const cv::Mat& integral, double x, double y, double r);
 
+// The mask stamp of a disc: a filled circle of value 255, clipped.
+void fillCircle(cv::Mat& mask, int cx, int cy, int radius);
+
 // Free angle intervals around a disc, and the removal of the arc a child
 // disc blocks.
 struct Arc {

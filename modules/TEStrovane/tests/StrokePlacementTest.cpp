@@ -176,3 +176,17 @@ TEST(StrokePlacement, BlockedArcsWrapAndSplit)
     blockArc(arcs, 0, 0, 10, 11, 0, 1);
     EXPECT_EQ(arcs.size(), 1u);
 }
+
+TEST(StrokePlacement, StampsAreOpenCvsFilledCircles)
+{
+    // Every radius the placement meets, centres inside, on and beyond the
+    // edges of a small mask.
+    for (int radius = 0; radius <= 40; ++radius)
+        for (int cy = -45; cy <= 80; cy += 5)
+            for (int cx = -45; cx <= 95; cx += 7) {
+                cv::Mat ours = cv::Mat::zeros(40, 50, CV_8U), theirs = cv::Mat::zeros(40, 50, CV_8U);
+                fillCircle(ours, cx, cy, radius);
+                cv::circle(theirs, cv::Point(cx, cy), radius, cv::Scalar(255), cv::FILLED, cv::LINE_8);
+                ASSERT_EQ(cv::countNonZero(ours != theirs), 0) << "centre " << cx << "," << cy << " radius " << radius;
+            }
+}
