@@ -96,7 +96,9 @@ void TEffect::submit(TProcRequest::Mode mode)
     if (m_input.isEmpty() && mode == TProcRequest::Preview)
         return;
     TGLWorkerThread* thread = TGLWorkerThread::instance();
-    if (m_serial == 0) {
+    // A GL thread that was shut down and started again is a new one.
+    if (m_thread != thread) {
+        m_thread = thread;
         connect(thread, &TGLWorkerThread::finished, this, [this](const TGLWorkerThread::Result& r) {
             if (r.effectId != m_id)
                 return;

@@ -5,6 +5,9 @@
 #include "TSFbo.h"
 #include "TSMat.h"
 
+#include <QPointer>
+
+class TGLWorkerThread;
 // An effect the user applies to an image. Besides its parameters it has the
 // framework's base entries "blendMode" and "opacity" (how the result is laid
 // over the input), an input image, and the processing requests that its
@@ -71,6 +74,7 @@ private:
     void setPending(int pending);
 
     quint64 m_id;
+    QPointer<TGLWorkerThread> m_thread;
     TSMat m_input;
     QVariant m_output;
     TSMat m_outputMat;
