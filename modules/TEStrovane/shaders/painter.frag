@@ -1,8 +1,10 @@
 #version 150
 // A stroke's paint: alpha from the brush frame, less where the photograph's
 // colour differs from the stroke's; colour from the stroke centre, jittered
-// in HSL; shaded by the brush relief under one light.
+// in HSL (by the vertex stage); shaded by the brush relief under one light.
 flat in int frame;
+flat in vec3 strokeColour;
+flat in vec3 paintColour;
 in vec2 tc;
 in vec2 ic;
 in vec4 stroke;
@@ -17,17 +19,9 @@ uniform float normalScale;
 uniform float strokeBalance;
 uniform float strokeAbstract;
 uniform float strokeTransparent;
-uniform float strokeColorJitter;
 uniform float light;
 uniform vec2 lightdir;
 uniform float balanceScale; // declared for the pass's binding table; unused
-
-#include "include/hsl.glsl"
-
-float rand(vec2 p)
-{
-    return fract(sin(dot(p, vec2(12.9898, 78.233))) * 43758.5453);
-}
 
 void main()
 {
@@ -43,15 +37,9 @@ void main()
     float lighting = max(dot(normal, vec3(-lightdir.x, lightdir.y, 1.0)), 0.0);
 
     vec3 p = texture(tex_image, ic).rgb;
-    vec3 q = texture(tex_image, stroke.xy).rgb;
-    float d = clamp(length(p - q), 0.0, 1.0);
+    float d = clamp(length(p - strokeColour), 0.0, 1.0);
     float a = max(n.a - d * (1.0 - strokeAbstract), 0.0);
     a = a * a;
 
-    vec3 hsl = rgb2hsl(q);
-    float h = hsl.x * (1.0 - strokeColorJitter * (2.0 * rand(stroke.xy) - 1.0));
-    float sat = hsl.y * (1.0 - strokeColorJitter * (2.0 * rand(stroke.xy + 0.1) - 1.0));
-    q = hsl2rgb(h, sat, hsl.z);
-
-    fragColor = vec4(q * (light + 1.0), clamp(a * (1.0 + strokeTransparent) * revealAlpha, 0.0, 1.0)) * lighting;
+    fragColor = vec4(paintColour * (light + 1.0), clamp(a * (1.0 + strokeTransparent) * revealAlpha, 0.0, 1.0)) * lighting;
 }

@@ -19,12 +19,20 @@ uniform float strokeRotationJitter;
 uniform float revealSize;
 uniform float revealSpread;
 uniform vec2 revealCenter;
+uniform sampler2D tex_image;
+uniform float strokeColorJitter;
 
 flat out int frame;
+// The stroke's colour, and the same jittered in HSL: one value per stroke,
+// worked out here rather than for every fragment.
+flat out vec3 strokeColour;
+flat out vec3 paintColour;
 out vec2 tc;
 out vec2 ic;
 out vec4 stroke;
 out float revealAlpha;
+
+#include "include/hsl.glsl"
 
 float rand(vec2 p)
 {
@@ -51,6 +59,8 @@ void main()
     // A brush set without frames draws nothing.
     if (brushsetNum <= 0) {
         frame = 0;
+        strokeColour = vec3(0.0);
+        paintColour = vec3(0.0);
         tc = vec2(0.0);
         ic = vec2(0.0);
         revealAlpha = 0.0;
@@ -76,6 +86,12 @@ void main()
     gl_Position = vec4(position, 0.5, 1.0);
 
     frame = f;
+    vec3 q = textureLod(tex_image, s.xy, 0.0).rgb;
+    strokeColour = q;
+    vec3 hsl = rgb2hsl(q);
+    float h = hsl.x * (1.0 - strokeColorJitter * (2.0 * rand(s.xy) - 1.0));
+    float sat = hsl.y * (1.0 - strokeColorJitter * (2.0 * rand(s.xy + 0.1) - 1.0));
+    paintColour = hsl2rgb(h, sat, hsl.z);
     tc = c + 0.5;
     ic = position / 2.0 + 0.5;
     float e0 = revealSize + revealSpread + 0.05;
