@@ -37,6 +37,9 @@ public:
     const BrushSet& brushSet() const { return m_brushSet; }
     // Reads an atlas description into the frame table (no texture).
     static BrushSet readBrushAtlas(const QString& path);
+    // The LIC's standard deviation, in preprocessing pixels, for a smudge
+    // size in 0..1 (sizes of 0 or less copy the painting instead).
+    static float smudgeSigma(float smudgeSize) { return 1.0f + float(int(9.0f * smudgeSize)); }
 
 private:
     void updateStageParams();

@@ -21,7 +21,7 @@ bool TStrovaneWorker::smudge(const TSFbo& flowField, const TSFbo& painting, TSFb
     bindImage(lic, "tfm", flowField, 1);
     bindImage(lic, "imnoise", painting, 0);
     setUniform(lic, "imgSize", QVector2D(float(flowField.width()), float(flowField.height())));
-    setUniform(lic, "sigma", 1.0f + float(int(9.0f * amount)));
+    setUniform(lic, "sigma", smudgeSigma(amount));
     drawInto(lic, result);
     return true;
 }

@@ -1,4 +1,5 @@
 #include "StageParams.h"
+#include "TStrovaneWorker.h"
 #include "TStrovane.h"
 #include "stages/PainterSettings.h"
 
@@ -79,4 +80,11 @@ TEST(PainterSettings, UniformsFromStageValues)
         EXPECT_FLOAT_EQ(s.strokeSize, c.strokeSize) << c.size;
         EXPECT_FLOAT_EQ(s.strokeTransparent, c.strokeTransparent) << c.transparent;
     }
+}
+
+TEST(Smudge, SigmaFollowsTheSmudgeSize)
+{
+    EXPECT_EQ(TStrovaneWorker::smudgeSigma(0.05f), 1.0f);
+    EXPECT_EQ(TStrovaneWorker::smudgeSigma(0.5f), 5.0f);
+    EXPECT_EQ(TStrovaneWorker::smudgeSigma(1.0f), 10.0f);
 }
