@@ -14,7 +14,9 @@ void TEffectMask::setMaskType(int type)
         return;
     m_maskType = type;
     emit maskTypeChanged(type);
-    paramsChanged();
+    // Like a parameter write: a preview only while notifications are on.
+    if (notificationEnabled())
+        paramsChanged();
 }
 
 void TEffectMask::setMaskSize(int width, int height)

@@ -220,3 +220,30 @@ TEST_F(WorkerPipeline, NewerPreviewReplacesAPendingOne)
     EXPECT_GE(finished, 1);
     EXPECT_LE(finished, 2);
 }
+
+TEST_F(WorkerPipeline, OpacityAndMaskLayThePaintingOverThePhoto)
+{
+    const TSMat input = photo(320, 200);
+    effect->setInput(input);
+    run();
+    const cv::Mat painted = effect->outputMat().mat().clone();
+    cv::Mat expected;
+    input.mat().convertTo(expected, CV_16UC3, 257.0);
+    auto distance = [&](const cv::Mat& m) { return cv::norm(m, expected, cv::NORM_L1) / double(m.total() * 3 * 257); };
+    ASSERT_GT(distance(painted), 2.0) << "the painting differs from the photo";
+
+    effect->setOpacity(0.0f);
+    run();
+    EXPECT_LT(distance(effect->outputMat().mat()), 1.0) << "opacity 0 shows the photo";
+
+    effect->setOpacity(1.0f);
+    effect->setMaskType(1);
+    effect->setMaskSize(320, 200);
+    run();
+    EXPECT_LT(distance(effect->outputMat().mat()), 1.0) << "nothing painted on the mask: the photo";
+    effect->setBrush(400.0f, 1.0f, false);
+    effect->drawPoint(QPointF(0.5, 0.5));
+    run();
+    EXPECT_LT(cv::norm(effect->outputMat().mat(), painted, cv::NORM_L1) / double(painted.total() * 3 * 257), 1.0)
+        << "painted all over: the painting";
+}
