@@ -58,18 +58,22 @@ int TEBaseWorker::glRAMSizeKB()
     QOpenGLFunctions_3_3_Core* f = TGL::funcs();
     if (!f)
         return 0;
-    const QByteArray extensions = [f] {
-        QByteArray all;
+    // Which query the driver answers does not change: look it up once.
+    thread_local GLenum query = [f]() -> GLenum {
         GLint n = 0;
         f->glGetIntegerv(GL_NUM_EXTENSIONS, &n);
-        for (GLint i = 0; i < n; ++i)
-            all += reinterpret_cast<const char*>(f->glGetStringi(GL_EXTENSIONS, GLuint(i))) + QByteArray(" ");
-        return all;
+        GLenum found = 0;
+        for (GLint i = 0; i < n; ++i) {
+            const QByteArray name(reinterpret_cast<const char*>(f->glGetStringi(GL_EXTENSIONS, GLuint(i))));
+            if (name == "GL_NVX_gpu_memory_info")
+                return 0x9047; // GPU_MEMORY_INFO_DEDICATED_VIDMEM_NVX
+            if (name == "GL_ATI_meminfo")
+                found = 0x87FC; // TEXTURE_FREE_MEMORY_ATI
+        }
+        return found;
     }();
     GLint kb[4] = {0, 0, 0, 0};
-    if (extensions.contains("GL_NVX_gpu_memory_info "))
-        f->glGetIntegerv(0x9047 /* GPU_MEMORY_INFO_DEDICATED_VIDMEM_NVX */, kb);
-    else if (extensions.contains("GL_ATI_meminfo "))
-        f->glGetIntegerv(0x87FC /* TEXTURE_FREE_MEMORY_ATI */, kb);
+    if (query)
+        f->glGetIntegerv(query, kb);
     return kb[0];
 }

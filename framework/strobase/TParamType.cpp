@@ -130,7 +130,7 @@ QVariant convert(const QVariant& value, TParamType type)
 
 bool isDifferent(float a, float b)
 {
-    // Slider steps are 0.01; anything closer than this is the same setting.
+    // Float rounding noise, far below a slider step (0.01), is no change.
     return std::fabs(double(a) - double(b)) > 1e-6 * std::max(1.0, std::max(std::fabs(double(a)), std::fabs(double(b))));
 }
 
