@@ -3,19 +3,17 @@
 // three of those). Usage: strovane-bench-filters [PHOTO] [RUNS]
 // Needs an X display (xvfb-run -a).
 
+#include "BenchSupport.h"
 #include "StrovanePassFactory.h"
 #include "stages/StageHelpers.h"
 
 #include <FastBilateralFilter.h>
 #include <Strobase.h>
 #include <TGL.h>
-#include <TImageIO.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QOffscreenSurface>
-#include <QOpenGLContext>
 #include <QVector2D>
 
 #include <algorithm>
@@ -48,23 +46,11 @@ int main(int argc, char** argv)
 {
     Strobase::setOpenGLDefaults();
     QGuiApplication app(argc, argv);
-    const QString photo = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                                   : QCoreApplication::applicationDirPath() + QStringLiteral("/Resources/images/example.jpg");
     const int runs = argc > 2 ? std::max(1, atoi(argv[2])) : 7;
-
-    QOffscreenSurface surface;
-    surface.create();
-    QOpenGLContext context;
-    if (!context.create() || !context.makeCurrent(&surface)) {
-        std::fprintf(stderr, "strovane-bench-filters: no OpenGL 3.3 core context\n");
+    BenchContext bench("strovane-bench-filters");
+    if (!bench.start(argc > 1 ? argv[1] : nullptr))
         return 1;
-    }
-    TSMat image;
-    QString error;
-    if (!TImageIO::load(photo, &image, &error)) {
-        std::fprintf(stderr, "strovane-bench-filters: %s\n", qPrintable(error));
-        return 1;
-    }
+    const TSMat& image = bench.image();
     TSFbo input(QSize(image.width(), image.height()), GL_RGBA8);
     input.upload(image.mat());
     TSFbo output(input.size(), GL_RGBA8);

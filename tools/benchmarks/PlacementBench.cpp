@@ -3,6 +3,7 @@
 // side). Usage: strovane-bench-placement [PHOTO] [LEVEL] [RUNS]
 // Needs an X display (xvfb-run -a).
 
+#include "BenchSupport.h"
 #include "StrovaneModule.h"
 #include "passes/PainterPass.h"
 #include "passes/StrokePlacement.h"
@@ -12,15 +13,12 @@
 #include <TEBase.h>
 #include <TEBaseWorker.h>
 #include <TEFactory.h>
-#include <TImageIO.h>
 #include <TUid.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLoggingCategory>
-#include <QOffscreenSurface>
-#include <QOpenGLContext>
 
 #include <opencv2/imgproc.hpp>
 
@@ -34,24 +32,12 @@ int main(int argc, char** argv)
     Strobase::setOpenGLDefaults();
     QGuiApplication app(argc, argv);
     QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
-    const QString photo = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                                   : QCoreApplication::applicationDirPath() + QStringLiteral("/Resources/images/example.jpg");
     const int level = argc > 2 ? std::clamp(atoi(argv[2]), 0, 2) : 2;
     const int runs = argc > 3 ? std::max(1, atoi(argv[3])) : 7;
-
-    QOffscreenSurface surface;
-    surface.create();
-    QOpenGLContext context;
-    if (!context.create() || !context.makeCurrent(&surface)) {
-        std::fprintf(stderr, "strovane-bench-placement: no OpenGL 3.3 core context\n");
+    BenchContext bench("strovane-bench-placement");
+    if (!bench.start(argc > 1 ? argv[1] : nullptr))
         return 1;
-    }
-    TSMat image;
-    QString error;
-    if (!TImageIO::load(photo, &image, &error)) {
-        std::fprintf(stderr, "strovane-bench-placement: %s\n", qPrintable(error));
-        return 1;
-    }
+    const TSMat& image = bench.image();
 
     // One request through the real worker leaves its line image in the cache.
     Strobase::init(QString(), QUrl(), QCoreApplication::applicationDirPath() + QStringLiteral("/tgrc"));
@@ -84,7 +70,7 @@ int main(int argc, char** argv)
     }
     std::sort(times.begin(), times.end());
     std::printf("placement on the %dx%d line image of %s, density level %d: %zu strokes, median %.1f ms of %d runs\n",
-                grey.cols, grey.rows, qPrintable(photo), level, strokes, times[times.size() / 2], runs);
+                grey.cols, grey.rows, qPrintable(bench.photo()), level, strokes, times[times.size() / 2], runs);
     worker.reset();
     GLCache::clear();
     return 0;

@@ -47,6 +47,7 @@ int fail(const QString& message)
 
 int main(int argc, char** argv)
 {
+    Strobase::setOpenGLDefaults();
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
@@ -56,8 +57,6 @@ int main(int argc, char** argv)
         QCommandLineOption option;
         float* target;
     };
-    Strobase::setOpenGLDefaults();
-
     float sigma = 0.1f, gain = 1.0f, coarseRatio = 1.0f, brightness = 0.0f, contrast = 1.0f, range = 2.0f;
     const Number numbers[] = {
         {QCommandLineOption(QStringLiteral("sigma"), QString(), QStringLiteral("S")), &sigma},
