@@ -1,6 +1,7 @@
 #include "TEffect.h"
 
 #include "TGLWorkerThread.h"
+#include "TPreviewHub.h"
 
 #include <atomic>
 
@@ -12,6 +13,9 @@ TEffect::TEffect(QObject* parent)
 {
     static std::atomic<quint64> nextId{1};
     m_id = nextId.fetch_add(1);
+    // Slots and properties of effects take images by this name.
+    static const int tsmatType = qRegisterMetaType<TSMat>("TSMat");
+    Q_UNUSED(tsmatType);
     registerParam<int>(kBlendMode, 0, true);
     registerParam<float>(kOpacity, 1.0f, true);
 }
@@ -50,6 +54,30 @@ void TEffect::setInput(const TSMat& input)
         return;
     m_input = input;
     emit inputChanged();
+}
+
+void TEffect::setOutput(const TSMat& output)
+{
+    // Always told: a history that steps onto an equal image still moves.
+    m_output = output;
+    emit outputChanged();
+}
+
+void TEffect::setPreviewerUid(const QString& uid)
+{
+    if (uid == m_previewerUid)
+        return;
+    m_previewerUid = uid;
+    emit previewerUidChanged(uid);
+    if (!m_preview.isEmpty())
+        TPreviewHub::instance()->publish(m_previewerUid, m_preview);
+}
+
+void TEffect::showPreview(const QVariant& image)
+{
+    m_preview = image.value<TSFbo>();
+    emit previewChanged();
+    TPreviewHub::instance()->publish(m_previewerUid, m_preview);
 }
 
 void TEffect::setDecimation(int decimation)
@@ -103,12 +131,10 @@ void TEffect::submit(TProcRequest::Mode mode)
             if (r.effectId != m_id)
                 return;
             if (!r.dropped) {
-                if (r.mode == TProcRequest::Output)
-                    m_outputMat = r.outputMat;
-                if (r.output.isValid() && r.mode != TProcRequest::Output) {
-                    m_output = r.output;
-                    emit outputChanged();
-                }
+                if (r.mode == TProcRequest::Output && r.error.isEmpty())
+                    setOutput(r.outputMat);
+                else if (r.output.isValid() && r.mode != TProcRequest::Output)
+                    showPreview(r.output);
                 emit procFinished(TProcRequest::modeName(r.mode), r.error);
             }
             setPending(m_pending - 1);
@@ -118,10 +144,8 @@ void TEffect::submit(TProcRequest::Mode mode)
                 emit progress(percent, text);
         }, Qt::QueuedConnection);
         connect(thread, &TGLWorkerThread::preview, this, [this](quint64 id, const QVariant& image) {
-            if (id != m_id)
-                return;
-            m_output = image;
-            emit outputChanged();
+            if (id == m_id)
+                showPreview(image);
         }, Qt::QueuedConnection);
     }
     TProcRequest request;

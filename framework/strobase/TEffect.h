@@ -17,7 +17,8 @@ class STROBASE_EXPORT TEffect : public TEBase {
     Q_PROPERTY(int blendMode READ blendMode WRITE setBlendMode NOTIFY blendModeChanged)
     Q_PROPERTY(float opacity READ opacity WRITE setOpacity NOTIFY opacityChanged)
     Q_PROPERTY(TSMat input READ input WRITE setInput NOTIFY inputChanged)
-    Q_PROPERTY(QVariant output READ output NOTIFY outputChanged)
+    Q_PROPERTY(TSMat output READ output WRITE setOutput NOTIFY outputChanged)
+    Q_PROPERTY(QString previewerUid READ previewerUid WRITE setPreviewerUid NOTIFY previewerUidChanged)
     Q_PROPERTY(bool isBusy READ isBusy NOTIFY isBusyChanged)
     Q_PROPERTY(int decimation READ decimation WRITE setDecimation NOTIFY decimationChanged)
 public:
@@ -29,10 +30,15 @@ public:
 
     TSMat input() const { return m_input; }
     void setInput(const TSMat& input);
-    // The latest preview (a TSFbo) for the view.
-    QVariant output() const { return m_output; }
-    // The result of the last output request, read back for export.
-    TSMat outputMat() const { return m_outputMat; }
+    // The effect's result: set by a finished output request or by setOutput,
+    // never by a preview.
+    TSMat output() const { return m_output; }
+    Q_INVOKABLE void setOutput(const TSMat& output);
+    // The latest preview, a GPU image; it also goes to the view named by
+    // previewerUid.
+    TSFbo preview() const { return m_preview; }
+    QString previewerUid() const { return m_previewerUid; }
+    void setPreviewerUid(const QString& uid);
     bool isBusy() const { return m_pending > 0; }
     // Integer reduction of the input for requests (1: full resolution).
     int decimation() const { return m_decimation; }
@@ -40,7 +46,8 @@ public:
     quint64 effectId() const { return m_id; }
 
     Q_INVOKABLE void procPreview();
-    Q_INVOKABLE void procOutput();
+    // Effects that do their work off the GL thread override it.
+    Q_INVOKABLE virtual void procOutput();
     Q_INVOKABLE void procPreset();
     // Finishes pending work, then emits readyToQuit.
     Q_INVOKABLE void prepareToQuit();
@@ -54,6 +61,8 @@ signals:
     void opacityChanged(float value);
     void inputChanged();
     void outputChanged();
+    void previewChanged();
+    void previewerUidChanged(const QString& uid);
     void isBusyChanged(bool isBusy);
     void decimationChanged(int decimation);
     void progress(int percent, const QString& text);
@@ -68,16 +77,20 @@ protected:
     void requestPreview() override;
     // Adds what a subclass contributes to a request (a mask).
     virtual void fillRequest(TProcRequest& request) const;
+    // Requests under way; isBusy and the quit protocol follow it.
+    int pending() const { return m_pending; }
+    void setPending(int pending);
 
 private:
     void submit(TProcRequest::Mode mode);
-    void setPending(int pending);
+    void showPreview(const QVariant& image);
 
     quint64 m_id;
     QPointer<TGLWorkerThread> m_thread;
     TSMat m_input;
-    QVariant m_output;
-    TSMat m_outputMat;
+    TSMat m_output;
+    TSFbo m_preview;
+    QString m_previewerUid;
     int m_decimation = 1;
     int m_pending = 0;
     quint64 m_serial = 0;

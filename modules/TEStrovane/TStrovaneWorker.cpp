@@ -34,6 +34,8 @@ StageTimer::~StageTimer()
 namespace {
 
 const QString kPreprocessingCache = QStringLiteral("TStrovaneWorker::Preprocessing");
+// The flow field is made with the line image and lives under its identity.
+const QString kFlowFieldCache = QStringLiteral("TStrovaneWorker::FlowField");
 const QString kBasicAdjustmentCache = QStringLiteral("TStrovaneWorker::BasicAdjustment");
 const QString kPaintingCache = QStringLiteral("TStrovaneWorker::Painting");
 
@@ -64,9 +66,8 @@ TStrovaneWorker::TStrovaneWorker(const QString& name, unsigned effectId, unsigne
 TStrovaneWorker::~TStrovaneWorker()
 {
     m_bilateral.reset();
-    GLCache::release(kPreprocessingCache);
-    GLCache::release(kBasicAdjustmentCache);
-    GLCache::release(kPaintingCache);
+    // Entries another painting effect still uses stay.
+    GLCache::releaseOwner(cacheOwner());
     m_passes.clear();
 }
 
@@ -157,23 +158,26 @@ QString TStrovaneWorker::proc(TSFbo& output)
 
     if (scaled.size() != m_preprocessingSize)
         m_preprocessingSize = scaled.size();
-    if (m_flowField.size() != m_preprocessingSize)
-        m_flowField = TSFbo(m_preprocessingSize, kFlowFormat);
 
     updateStageParams();
 
     const quint32 preprocessingUid = TUid::hash(int(m_workingSizeLimit), scaled.uid());
-    TSFbo preprocessed = GLCache::get(kPreprocessingCache, preprocessingUid);
-    logCache("preprocessing", !preprocessed.isEmpty());
-    if (preprocessed.isEmpty()) {
+    TSFbo preprocessed = GLCache::get(kPreprocessingCache, preprocessingUid, cacheOwner());
+    m_flowField = GLCache::get(kFlowFieldCache, preprocessingUid, cacheOwner());
+    const bool preprocessingHit = !preprocessed.isEmpty() && !m_flowField.isEmpty();
+    logCache("preprocessing", preprocessingHit);
+    if (!preprocessingHit) {
         StageTimer t("preprocessing");
         qDebug() << "preprocResult computation is triggered" << m_preprocessingSize;
         preprocessed = TSFbo(m_preprocessingSize, kStageFormat);
+        m_flowField = TSFbo(m_preprocessingSize, kFlowFormat);
         preprocessing(scaled, m_flowField, preprocessed);
         preprocessed.setUid(preprocessingUid);
         preprocessed.setScale(scaled.scale());
+        m_flowField.setUid(preprocessingUid);
         qDebug() << "---preprocessingUid set uids:" << preprocessingUid;
-        GLCache::set(kPreprocessingCache, preprocessed, GLCache::FBOCache);
+        GLCache::set(kPreprocessingCache, preprocessed, GLCache::FBOCache, cacheOwner());
+        GLCache::set(kFlowFieldCache, m_flowField, GLCache::FBOCache, cacheOwner());
     }
 
     const quint32 strokeUid = TUid::hash(m_strokeKeys, m_stage, TUid::hash(float(preprocessed.uid())));
@@ -194,7 +198,7 @@ QString TStrovaneWorker::proc(TSFbo& output)
     scaled = TSFbo();
 
     const quint32 basicUid = TUid::hash(m_basicKeys, m_stage, TUid::hash(workingSize, working.uid()));
-    TSFbo adjusted = GLCache::get(kBasicAdjustmentCache, basicUid);
+    TSFbo adjusted = GLCache::get(kBasicAdjustmentCache, basicUid, cacheOwner());
     logCache("adjustment", !adjusted.isEmpty());
     if (adjusted.isEmpty()) {
         StageTimer t("adjustment");
@@ -206,13 +210,13 @@ QString TStrovaneWorker::proc(TSFbo& output)
         vignette(scratch, adjusted);
         adjusted.setUid(basicUid);
         qDebug() << "finish basic adjustment.";
-        GLCache::set(kBasicAdjustmentCache, adjusted, GLCache::FBOCache);
+        GLCache::set(kBasicAdjustmentCache, adjusted, GLCache::FBOCache, cacheOwner());
     }
 
     const quint32 paintingUid = TUid::hash(m_paintingKeys, m_stage,
                                            TUid::hash(TUid::hash(preprocessingUid, adjusted.uid()),
                                                       TUid::hash(workingSize, 0)));
-    TSFbo painted = GLCache::get(kPaintingCache, paintingUid);
+    TSFbo painted = GLCache::get(kPaintingCache, paintingUid, cacheOwner());
     logCache("painting", !painted.isEmpty());
     if (painted.isEmpty()) {
         StageTimer t("painting");
@@ -222,7 +226,7 @@ QString TStrovaneWorker::proc(TSFbo& output)
         background(adjusted, painted);
         painting(adjusted, painted);
         painted.setUid(paintingUid);
-        GLCache::set(kPaintingCache, painted, GLCache::FBOCache);
+        GLCache::set(kPaintingCache, painted, GLCache::FBOCache, cacheOwner());
         qDebug() << "painting finish.";
     }
     adjusted = TSFbo();

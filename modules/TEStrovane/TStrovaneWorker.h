@@ -4,6 +4,7 @@
 #include "passes/PainterPass.h"
 
 #include <ESTexture.h>
+#include <GLCache.h>
 #include <FastBilateralFilter.h>
 #include <TEffectWorker.h>
 
@@ -55,6 +56,7 @@ private:
 
     // Looks a pass up by name and makes it the current one (null if absent).
     RenderPass* usePass(const char* name);
+    GLCache::Owner cacheOwner() const { return GLCache::Owner(this); }
     PainterPass* painterWithPreviewTarget();
     float stageFloat(const char* key) const { return m_stage.value(QLatin1String(key)).toFloat(); }
     QVariantMap requestParams() const;

@@ -169,12 +169,15 @@ int runRender(int& argc, char** argv, const RenderOptions& options)
         apply(*effect, thens[i]);
         render(i + 2);
     }
-    const TSMat result = effect->outputMat();
+    const TSMat result = effect->output();
     effect.reset();
     Strobase::shutDown();
     if (!renderError.isEmpty() || result.isEmpty())
         return fail(renderError.isEmpty() ? QStringLiteral("the render produced no image") : renderError);
-    if (!TImageIO::save(options.output, result.mat(), options.depth, &error))
+    TImageIO::SaveOptions saveOptions;
+    saveOptions.depth = options.depth;
+    saveOptions.metadataSource = options.input; // the camera and dates stay with the painting
+    if (!TImageIO::save(options.output, result.mat(), saveOptions, &error))
         return fail(error);
     std::fprintf(stderr, "strovane-render: wrote %s (%dx%d)\n", qPrintable(options.output), result.width(),
                  result.height());

@@ -48,3 +48,22 @@ TEST_F(GLObjects, CacheKeepsOneEntryPerNameAndAnswersOnlyItsUid)
     GLCache::release("stage");
     EXPECT_TRUE(GLCache::get("stage", 2).isEmpty());
 }
+
+TEST_F(GLObjects, CacheEntryStaysWhileAnotherOwnerUsesIt)
+{
+    TSFbo image(QSize(2, 2), GL_RGBA8);
+    image.setUid(7);
+    const GLCache::Owner a = 1, b = 2;
+    GLCache::set("shared", image, GLCache::FBOCache, a);
+    ASSERT_FALSE(GLCache::get("shared", 7, b).isEmpty());
+    GLCache::releaseOwner(a);
+    EXPECT_FALSE(GLCache::get("shared", 7).isEmpty()) << "b still uses it";
+    GLCache::releaseOwner(b);
+    EXPECT_TRUE(GLCache::get("shared", 7).isEmpty()) << "the last owner is gone";
+
+    GLCache::set("kept", image, GLCache::FBOCache, a);
+    GLCache::set("kept", image, GLCache::FBOCache, b); // b replaces a's result
+    GLCache::releaseOwner(a);
+    EXPECT_FALSE(GLCache::get("kept", 7).isEmpty());
+    GLCache::clear();
+}

@@ -1,10 +1,21 @@
+#include <TIcc.h>
 #include <TImageIO.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <exiv2/exiv2.hpp>
 #include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <csignal>
+#include <functional>
+#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -129,4 +140,283 @@ TEST(ImageIO, AppliesExifOrientation)
     ASSERT_TRUE(TImageIO::load(path, &image, &error)) << error.toStdString();
     EXPECT_EQ(image.width(), 40);
     EXPECT_EQ(image.height(), 80);
+}
+
+namespace {
+
+cv::Mat flat(int width, int height, const cv::Vec3b& bgr)
+{
+    return cv::Mat(height, width, CV_8UC3, cv::Scalar(bgr[0], bgr[1], bgr[2]));
+}
+
+QByteArray encoded(const char* ext, const cv::Mat& image, const std::vector<int>& params = {})
+{
+    std::vector<uchar> bytes;
+    cv::imencode(ext, image, bytes, params);
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), int(bytes.size()));
+}
+
+// Rewrites a file's metadata with exiv2, as a camera or another program would.
+void editMetadata(const QString& path, const std::function<void(Exiv2::Image&)>& edit)
+{
+    auto image = Exiv2::ImageFactory::open(path.toStdString());
+    image->readMetadata();
+    edit(*image);
+    image->writeMetadata();
+}
+
+std::unique_ptr<Exiv2::Image> metadataOf(const QString& path)
+{
+    auto image = Exiv2::ImageFactory::open(path.toStdString());
+    image->readMetadata();
+    return std::unique_ptr<Exiv2::Image>(image.release());
+}
+
+std::string exifText(Exiv2::Image& image, const char* key)
+{
+    const auto it = image.exifData().findKey(Exiv2::ExifKey(key));
+    return it == image.exifData().end() ? std::string() : it->toString();
+}
+
+// An 8-bit sRGB colour as the same colour in Adobe RGB (1998) coordinates:
+// both spaces have the D65 white, so XYZ links them without adaptation.
+cv::Vec3b srgbToAdobe(const cv::Vec3b& bgr)
+{
+    auto linear = [](double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    const double r = linear(bgr[2] / 255.0), g = linear(bgr[1] / 255.0), b = linear(bgr[0] / 255.0);
+    const double x = 0.4124564 * r + 0.3575761 * g + 0.1804375 * b;
+    const double y = 0.2126729 * r + 0.7151522 * g + 0.0721750 * b;
+    const double z = 0.0193339 * r + 0.1191920 * g + 0.9503041 * b;
+    const double ar = 2.0413690 * x - 0.5649464 * y - 0.3446944 * z;
+    const double ag = -0.9692660 * x + 1.8760108 * y + 0.0415560 * z;
+    const double ab = 0.0134474 * x - 0.1183897 * y + 1.0154096 * z;
+    auto encode = [](double c) { return uchar(std::lround(255.0 * std::pow(std::clamp(c, 0.0, 1.0), 256.0 / 563.0))); };
+    return cv::Vec3b(encode(ab), encode(ag), encode(ar));
+}
+
+} // namespace
+
+TEST(ImageIO, TiffNeedsItsWholeSignature)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("letter.tif");
+    writeAll(path, QByteArray("MMMM, a letter and no image"));
+    TSMat image;
+    QString error;
+    EXPECT_FALSE(TImageIO::load(path, &image, &error));
+    EXPECT_TRUE(error.contains("is not a JPEG, TIFF or PNG image")) << error.toStdString();
+
+    // Big-endian TIFFs are TIFFs: a 2 x 1 RGB image written by hand.
+    QByteArray tiff("MM\0*\0\0\0\x08", 8);
+    auto u16 = [&](int v) { tiff += char(v >> 8); tiff += char(v & 0xff); };
+    auto u32 = [&](int v) { u16(v >> 16); u16(v & 0xffff); };
+    auto entry = [&](int tag, int type, int count, int value) {
+        u16(tag), u16(type), u32(count);
+        type == 3 && count == 1 ? (u16(value), u16(0)) : u32(value);
+    };
+    const int ifdSize = 2 + 9 * 12 + 4, bitsAt = 8 + ifdSize, pixelsAt = bitsAt + 6;
+    u16(9);
+    entry(256, 3, 1, 2);        // width
+    entry(257, 3, 1, 1);        // height
+    entry(258, 3, 3, bitsAt);   // 8 bits per sample
+    entry(259, 3, 1, 1);        // no compression
+    entry(262, 3, 1, 2);        // RGB
+    entry(273, 4, 1, pixelsAt); // strip offset
+    entry(277, 3, 1, 3);        // samples per pixel
+    entry(278, 3, 1, 1);        // rows per strip
+    entry(279, 4, 1, 6);        // strip bytes
+    u32(0);
+    u16(8), u16(8), u16(8);
+    tiff += QByteArray("\xff\x00\x00\x00\x00\xff", 6); // red, blue
+    writeAll(path, tiff);
+    ASSERT_TRUE(TImageIO::load(path, &image, &error)) << error.toStdString();
+    EXPECT_EQ(image.mat().at<cv::Vec3b>(0, 0), cv::Vec3b(0, 0, 255));
+    EXPECT_EQ(image.mat().at<cv::Vec3b>(0, 1), cv::Vec3b(255, 0, 0));
+}
+
+TEST(ImageIO, EmbeddedProfileIsConvertedToTheWorkingSpace)
+{
+    QTemporaryDir dir;
+    // Saturated colours, where the two spaces disagree most.
+    const cv::Vec3b colours[] = {{60, 200, 40}, {210, 180, 30}, {40, 40, 220}, {128, 128, 128}};
+    for (const cv::Vec3b& srgb : colours) {
+        const cv::Vec3b adobe = srgbToAdobe(srgb);
+        const QString path = dir.filePath("adobe.jpg");
+        writeAll(path, encoded(".jpg", flat(32, 32, adobe), {cv::IMWRITE_JPEG_QUALITY, 100}));
+        editMetadata(path, [](Exiv2::Image& image) {
+            const QByteArray profile = TIcc::adobeRGB();
+            Exiv2::DataBuf icc(reinterpret_cast<const Exiv2::byte*>(profile.constData()), long(profile.size()));
+            image.setIccProfile(icc);
+        });
+        TSMat image;
+        QString error;
+        ASSERT_TRUE(TImageIO::load(path, &image, &error)) << error.toStdString();
+        const cv::Vec3b got = image.mat().at<cv::Vec3b>(16, 16);
+        for (int c = 0; c < 3; ++c)
+            EXPECT_NEAR(got[c], srgb[c], 3) << "channel " << c << " of " << srgb << " stored as " << adobe;
+    }
+    EXPECT_GT(cv::norm(cv::Vec3d(srgbToAdobe(colours[0])) - cv::Vec3d(colours[0]), cv::NORM_INF), 20)
+        << "the test colour must tell the spaces apart";
+}
+
+TEST(ImageIO, ExportKeepsTheSourceMetadataInEveryFormat)
+{
+    QTemporaryDir dir;
+    const QString source = dir.filePath("camera.jpg");
+    writeAll(source, encoded(".jpg", gradient(60, 40, CV_8U)));
+    editMetadata(source, [](Exiv2::Image& image) {
+        Exiv2::ExifData& exif = image.exifData();
+        exif["Exif.Image.Make"] = "Velmora Optics";
+        exif["Exif.Image.Model"] = "VX-1";
+        exif["Exif.Image.Orientation"] = uint16_t(6);
+        exif["Exif.Photo.DateTimeOriginal"] = "2026:05:17 09:41:00";
+        exif["Exif.Photo.PixelXDimension"] = uint32_t(60);
+        exif["Exif.Photo.PixelYDimension"] = uint32_t(40);
+        image.iptcData()["Iptc.Application2.Caption"] = "Poppies at dawn";
+        image.xmpData()["Xmp.dc.title"] = "Poppies";
+    });
+    TSMat photo;
+    QString error;
+    ASSERT_TRUE(TImageIO::load(source, &photo, &error)) << error.toStdString();
+    ASSERT_EQ(photo.width(), 40) << "turned upright";
+
+    for (const char* name : {"painting.jpg", "painting.tif", "painting.png"}) {
+        const QString path = dir.filePath(QLatin1String(name));
+        TImageIO::SaveOptions options;
+        options.metadataSource = source;
+        ASSERT_TRUE(TImageIO::save(path, photo.mat(), options, &error)) << name << error.toStdString();
+        auto written = metadataOf(path);
+        EXPECT_EQ(exifText(*written, "Exif.Image.Make"), "Velmora Optics") << name;
+        EXPECT_EQ(exifText(*written, "Exif.Image.Model"), "VX-1") << name;
+        EXPECT_EQ(exifText(*written, "Exif.Photo.DateTimeOriginal"), "2026:05:17 09:41:00") << name;
+        EXPECT_EQ(exifText(*written, "Exif.Image.Orientation"), "1") << name << ": the pixels are upright now";
+        EXPECT_EQ(exifText(*written, "Exif.Photo.PixelXDimension"), "40") << name;
+        EXPECT_EQ(exifText(*written, "Exif.Photo.PixelYDimension"), "60") << name;
+        EXPECT_EQ(written->xmpData()["Xmp.dc.title"].toString(), "lang=\"x-default\" Poppies") << name;
+        if (QByteArray(name).endsWith(".jpg"))
+            EXPECT_EQ(written->iptcData()["Iptc.Application2.Caption"].toString(), "Poppies at dawn");
+        ASSERT_TRUE(written->iccProfileDefined()) << name;
+        const Exiv2::DataBuf* icc = written->iccProfile();
+        EXPECT_EQ(TIcc::description(QByteArray(reinterpret_cast<const char*>(icc->pData_), int(icc->size_))),
+                  TIcc::description(TIcc::sRGB()))
+            << name;
+        TSMat back;
+        ASSERT_TRUE(TImageIO::load(path, &back, &error)) << name << error.toStdString();
+        EXPECT_EQ(back.width(), 40) << name << ": not turned a second time";
+    }
+}
+
+TEST(ImageIO, SaveOptionsFromTheDialogsMetadata)
+{
+    using Map = QVariantMap;
+    struct Case {
+        const char* what;
+        Map meta;
+        bool ok;
+        std::function<bool(const TImageIO::SaveOptions&)> check;
+    } cases[] = {
+        {"jpeg named quality", Map{{"IMAGE_FORMAT", "JPEG"}, {"JPEG_QUALITY", "Maximum"}, {"JPEG_FORMAT", "Progressive"}}, true,
+         [](const TImageIO::SaveOptions& o) { return o.jpegQuality == 100 && o.jpegProgressive && !o.jpegOptimized; }},
+        {"jpeg number", Map{{"IMAGE_FORMAT", "JPEG"}, {"JPEG_QUALITY", 70}, {"JPEG_FORMAT", "Optimized"}, {"COLOR_SPACE", "Adobe RGB"}}, true,
+         [](const TImageIO::SaveOptions& o) { return o.jpegQuality == 70 && o.jpegOptimized && o.adobeRGB && o.depth == 8; }},
+        {"jpeg quality out of range", Map{{"IMAGE_FORMAT", "JPEG"}, {"JPEG_QUALITY", 140}}, false, nullptr},
+        {"tiff", Map{{"IMAGE_FORMAT", "TIFF"}, {"TIFF_COMPRESSION", "ZIP"}, {"TIFF_BITDEPTH", "16 bit"}, {"SAVE_ALPHA", true}}, true,
+         [](const TImageIO::SaveOptions& o) { return o.tiffCompression == TImageIO::TiffCompression::Zip && o.depth == 16 && o.saveAlpha; }},
+        {"tiff depth 12", Map{{"IMAGE_FORMAT", "TIFF"}, {"TIFF_BITDEPTH", 12}}, false, nullptr},
+        {"tiff unknown compression", Map{{"IMAGE_FORMAT", "TIFF"}, {"TIFF_COMPRESSION", "JPEG"}}, false, nullptr},
+        {"png", Map{{"IMAGE_FORMAT", "PNG"}, {"PNG_COMPRESSION", "Best"}, {"PNG_BITDEPTH", 16}, {"PNG_INTERLACE", true}, {"COLOR_SPACE", "sRGB"}}, true,
+         [](const TImageIO::SaveOptions& o) { return o.pngCompression == 9 && o.depth == 16 && o.pngInterlace && !o.adobeRGB; }},
+        {"unknown colour space", Map{{"IMAGE_FORMAT", "PNG"}, {"COLOR_SPACE", "CMYK"}}, false, nullptr},
+        {"empty map", Map{}, false, nullptr},
+    };
+    for (const Case& c : cases) {
+        TImageIO::SaveOptions options;
+        QString error;
+        EXPECT_EQ(TImageIO::SaveOptions::fromMetaData(c.meta, &options, &error), c.ok) << c.what;
+        if (c.ok)
+            EXPECT_TRUE(c.check(options)) << c.what;
+        else
+            EXPECT_FALSE(error.isEmpty()) << c.what;
+    }
+}
+
+TEST(ImageIO, WriterOptionsReachTheFile)
+{
+    QTemporaryDir dir;
+    const cv::Mat image = gradient(64, 48, CV_16U);
+    QString error;
+
+    TImageIO::SaveOptions png;
+    png.depth = 16;
+    png.saveAlpha = true;
+    png.pngInterlace = true;
+    ASSERT_TRUE(TImageIO::save(dir.filePath("i.png"), image, png, &error)) << error.toStdString();
+    const QByteArray pngBytes = readAll(dir.filePath("i.png"));
+    EXPECT_EQ(int(pngBytes.at(28)), 1) << "IHDR says Adam7";
+    const cv::Mat pngBack = cv::imread(dir.filePath("i.png").toStdString(), cv::IMREAD_UNCHANGED);
+    ASSERT_EQ(pngBack.type(), CV_16UC4);
+    cv::Mat pngColour;
+    cv::cvtColor(pngBack, pngColour, cv::COLOR_BGRA2BGR);
+    EXPECT_EQ(cv::norm(pngColour, image, cv::NORM_INF), 0) << "16-bit samples in the right byte order";
+
+    TImageIO::SaveOptions jpeg;
+    jpeg.jpegProgressive = true;
+    ASSERT_TRUE(TImageIO::save(dir.filePath("p.jpg"), image, jpeg, &error));
+    EXPECT_TRUE(readAll(dir.filePath("p.jpg")).contains("\xff\xc2")) << "a progressive frame";
+
+    TImageIO::SaveOptions tiff;
+    tiff.depth = 16;
+    qint64 sizes[3];
+    for (auto compression : {TImageIO::TiffCompression::None, TImageIO::TiffCompression::Lzw, TImageIO::TiffCompression::Zip}) {
+        tiff.tiffCompression = compression;
+        const QString path = dir.filePath(QStringLiteral("c%1.tif").arg(int(compression)));
+        ASSERT_TRUE(TImageIO::save(path, image, tiff, &error));
+        sizes[int(compression)] = QFileInfo(path).size();
+        TSMat back;
+        ASSERT_TRUE(TImageIO::load(path, &back, &error));
+        EXPECT_EQ(back.mat().depth(), CV_16U) << "16-bit TIFF stays 16-bit";
+        EXPECT_EQ(cv::norm(back.mat(), image, cv::NORM_INF), 0);
+    }
+    EXPECT_LT(sizes[1], sizes[0]);
+    EXPECT_LT(sizes[2], sizes[0]);
+}
+
+TEST(ImageIO, FailedWritesLeaveEverythingAsItWas)
+{
+    const cv::Mat image = gradient(400, 300, CV_8U);
+    QString error;
+
+    // A folder nobody may write to; /proc refuses new files even to root.
+    QTemporaryDir dir;
+    const QString locked = dir.filePath("locked");
+    QDir().mkdir(locked);
+    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    const QString folder = ::access(qPrintable(locked), W_OK) == 0 ? QStringLiteral("/proc") : locked;
+    error.clear();
+    EXPECT_FALSE(TImageIO::save(folder + "/painting.png", image, 8, &error));
+    EXPECT_TRUE(error.startsWith("cannot write")) << error.toStdString();
+    EXPECT_FALSE(QFile::exists(folder + "/painting.png"));
+    EXPECT_TRUE(QDir(locked).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+
+    // An overwrite that runs out of room half way (a file size limit stands
+    // in for a full disk).
+    const QString path = dir.filePath("old.tif");
+    ASSERT_TRUE(TImageIO::save(path, gradient(40, 30, CV_8U), 8, &error));
+    const QByteArray before = readAll(path);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 4096;
+    setrlimit(RLIMIT_FSIZE, &small);
+    TImageIO::SaveOptions options;
+    options.tiffCompression = TImageIO::TiffCompression::None;
+    const bool saved = TImageIO::save(path, image, options, &error);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(saved);
+    EXPECT_TRUE(error.startsWith("cannot write")) << error.toStdString();
+    EXPECT_EQ(readAll(path), before) << "the old file is intact";
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.tif"}) << "no temporary left";
 }

@@ -54,28 +54,33 @@ protected:
         qInstallMessageHandler(collect);
     }
 
-    void SetUp() override
+    void SetUp() override { effect.reset(newEffect()); }
+
+    static TStrovane* newEffect()
     {
-        effect.reset(static_cast<TStrovane*>(TEFactory::createEffect(QStringLiteral("TStrovane"))));
+        auto* e = static_cast<TStrovane*>(TEFactory::createEffect(QStringLiteral("TStrovane")));
         // Requests are made by the test, not by parameter writes.
-        effect->setNotificationEnabled(false);
-        effect->setdensity_level(0);
+        e->setNotificationEnabled(false);
+        e->setdensity_level(0);
+        return e;
     }
 
-    // Runs one request to its end; returns its log lines.
-    QStringList run(bool output = true)
+    // Runs one request of the effect under test to its end; returns its log
+    // lines.
+    QStringList run(bool output = true) { return run(effect.get(), output); }
+    static QStringList run(TEffect* e, bool output = true)
     {
         {
             QMutexLocker lock(&g_logMutex);
             g_log.clear();
         }
         QEventLoop loop;
-        QObject::connect(effect.get(), &TEffect::procFinished, &loop, &QEventLoop::quit);
+        QObject::connect(e, &TEffect::procFinished, &loop, &QEventLoop::quit);
         QTimer::singleShot(180000, &loop, &QEventLoop::quit);
         if (output)
-            effect->procOutput();
+            e->procOutput();
         else
-            effect->procPreview();
+            e->procPreview();
         loop.exec();
         QMutexLocker lock(&g_logMutex);
         return g_log;
@@ -105,8 +110,8 @@ TEST_F(WorkerPipeline, LargeInputIsPreprocessedAt2048)
     const QStringList log = run();
     EXPECT_EQ(line(log, "preprocResult computation is triggered"), "preprocResult computation is triggered QSize(2048, 1536)");
     EXPECT_TRUE(line(log, "***********Input Size:********").startsWith("***********Input Size:******** QSize(1000, 750)"));
-    EXPECT_EQ(effect->outputMat().width(), 1000);
-    EXPECT_EQ(effect->outputMat().height(), 750);
+    EXPECT_EQ(effect->output().width(), 1000);
+    EXPECT_EQ(effect->output().height(), 750);
 }
 
 TEST_F(WorkerPipeline, LowResolutionCapsTheWorkingSize)
@@ -127,8 +132,8 @@ TEST_F(WorkerPipeline, LowResolutionCapsTheWorkingSize)
         EXPECT_TRUE(line(log, "***********Input Size:********")
                         .startsWith(QStringLiteral("***********Input Size:******** ") + QLatin1String(c.working)))
             << line(log, "***********Input Size:********").toStdString();
-        EXPECT_EQ(effect->outputMat().width(), c.outWidth);
-        EXPECT_EQ(effect->outputMat().height(), c.outHeight);
+        EXPECT_EQ(effect->output().width(), c.outWidth);
+        EXPECT_EQ(effect->output().height(), c.outHeight);
     }
 }
 
@@ -175,12 +180,38 @@ TEST_F(WorkerPipeline, EachChangeRerunsOnlyTheStagesItAffects)
     EXPECT_EQ(count(run(), "Input image changed - brushes reseted"), 0);
 }
 
+TEST_F(WorkerPipeline, TwoEffectsOnOnePhotoPaintAlike)
+{
+    const TSMat input = photo(480, 320);
+    effect->setInput(input);
+    run();
+    const cv::Mat single = effect->output().mat().clone();
+    auto sameAsSingle = [&](TEffect& e) { return cv::norm(e.output().mat(), single, cv::NORM_INF) <= 257; };
+
+    effect.reset(newEffect()); // the module reloaded
+    effect->setInput(input);
+    run();
+    EXPECT_TRUE(sameAsSingle(*effect)) << "one after the other";
+
+    std::unique_ptr<TStrovane> second(newEffect());
+    second->setInput(input);
+    const QStringList log = run(second.get());
+    EXPECT_EQ(count(log, "preprocResult computation is triggered"), 0) << "the first one's preprocessing is shared";
+    EXPECT_TRUE(sameAsSingle(*second)) << "both alive at once";
+
+    effect.reset(); // its caches stay for the one still alive
+    std::unique_ptr<TStrovane> third(newEffect());
+    third->setInput(input);
+    EXPECT_EQ(count(run(third.get()), "preprocResult computation is triggered"), 0);
+    EXPECT_TRUE(sameAsSingle(*third)) << "made after the first one went";
+}
+
 TEST_F(WorkerPipeline, OnlyWatchedPreviewsShowThePaintingAppear)
 {
     effect->setInput(photo(1200, 800));
     effect->setdensity_level(2);
     int updates = 0;
-    QObject::connect(effect.get(), &TEffect::outputChanged, [&updates] { ++updates; });
+    QObject::connect(effect.get(), &TEffect::previewChanged, [&updates] { ++updates; });
 
     run(true);
     EXPECT_EQ(updates, 0) << "an output request delivers no previews";
@@ -226,7 +257,7 @@ TEST_F(WorkerPipeline, OpacityAndMaskLayThePaintingOverThePhoto)
     const TSMat input = photo(320, 200);
     effect->setInput(input);
     run();
-    const cv::Mat painted = effect->outputMat().mat().clone();
+    const cv::Mat painted = effect->output().mat().clone();
     cv::Mat expected;
     input.mat().convertTo(expected, CV_16UC3, 257.0);
     auto distance = [&](const cv::Mat& m) { return cv::norm(m, expected, cv::NORM_L1) / double(m.total() * 3 * 257); };
@@ -234,16 +265,16 @@ TEST_F(WorkerPipeline, OpacityAndMaskLayThePaintingOverThePhoto)
 
     effect->setOpacity(0.0f);
     run();
-    EXPECT_LT(distance(effect->outputMat().mat()), 1.0) << "opacity 0 shows the photo";
+    EXPECT_LT(distance(effect->output().mat()), 1.0) << "opacity 0 shows the photo";
 
     effect->setOpacity(1.0f);
     effect->setMaskType(1);
     effect->setMaskSize(320, 200);
     run();
-    EXPECT_LT(distance(effect->outputMat().mat()), 1.0) << "nothing painted on the mask: the photo";
+    EXPECT_LT(distance(effect->output().mat()), 1.0) << "nothing painted on the mask: the photo";
     effect->setBrush(400.0f, 1.0f, false);
     effect->drawPoint(QPointF(0.5, 0.5));
     run();
-    EXPECT_LT(cv::norm(effect->outputMat().mat(), painted, cv::NORM_L1) / double(painted.total() * 3 * 257), 1.0)
+    EXPECT_LT(cv::norm(effect->output().mat(), painted, cv::NORM_L1) / double(painted.total() * 3 * 257), 1.0)
         << "painted all over: the painting";
 }

@@ -1,0 +1,119 @@
+#include "TIcc.h"
+
+#include <lcms2.h>
+
+#include <memory>
+
+namespace {
+
+struct ProfileCloser {
+    void operator()(void* p) const { cmsCloseProfile(p); }
+};
+using Profile = std::unique_ptr<void, ProfileCloser>;
+
+QByteArray save(cmsHPROFILE profile)
+{
+    cmsUInt32Number size = 0;
+    if (!cmsSaveProfileToMem(profile, nullptr, &size))
+        return QByteArray();
+    QByteArray bytes(int(size), '\0');
+    cmsSaveProfileToMem(profile, bytes.data(), &size);
+    return bytes;
+}
+
+Profile open(const QByteArray& bytes)
+{
+    return Profile(cmsOpenProfileFromMem(bytes.constData(), cmsUInt32Number(bytes.size())));
+}
+
+void setDescription(cmsHPROFILE profile, const char* text)
+{
+    cmsMLU* mlu = cmsMLUalloc(nullptr, 1);
+    cmsMLUsetASCII(mlu, "en", "US", text);
+    cmsWriteTag(profile, cmsSigProfileDescriptionTag, mlu);
+    cmsMLUfree(mlu);
+}
+
+bool transform(cv::Mat& image, const QByteArray& fromBytes, const QByteArray& toBytes, QString* error)
+{
+    if (image.empty())
+        return true;
+    const Profile from = open(fromBytes), to = open(toBytes);
+    if (!from || !to) {
+        *error = QStringLiteral("unreadable colour profile");
+        return false;
+    }
+    if (cmsGetColorSpace(from.get()) != cmsSigRgbData || cmsGetColorSpace(to.get()) != cmsSigRgbData) {
+        *error = QStringLiteral("not an RGB colour profile");
+        return false;
+    }
+    const bool wide = image.depth() == CV_16U;
+    const int channels = image.channels();
+    if ((channels != 3 && channels != 4) || (!wide && image.depth() != CV_8U)) {
+        *error = QStringLiteral("colour conversion needs an 8 or 16 bit BGR image");
+        return false;
+    }
+    cmsUInt32Number format = wide ? (channels == 4 ? TYPE_BGRA_16 : TYPE_BGR_16) : (channels == 4 ? TYPE_BGRA_8 : TYPE_BGR_8);
+    cmsHTRANSFORM t = cmsCreateTransform(from.get(), format, to.get(), format, INTENT_PERCEPTUAL,
+                                         cmsFLAGS_COPY_ALPHA | cmsFLAGS_BLACKPOINTCOMPENSATION);
+    if (!t) {
+        *error = QStringLiteral("cannot convert between these colour profiles");
+        return false;
+    }
+    if (!image.isContinuous())
+        image = image.clone();
+    for (int y = 0; y < image.rows; ++y)
+        cmsDoTransform(t, image.ptr(y), image.ptr(y), cmsUInt32Number(image.cols));
+    cmsDeleteTransform(t);
+    return true;
+}
+
+} // namespace
+
+namespace TIcc {
+
+QByteArray sRGB()
+{
+    static const QByteArray bytes = [] {
+        Profile p(cmsCreate_sRGBProfile());
+        return save(p.get());
+    }();
+    return bytes;
+}
+
+QByteArray adobeRGB()
+{
+    static const QByteArray bytes = [] {
+        const cmsCIExyY white = {0.3127, 0.3290, 1.0};
+        const cmsCIExyYTRIPLE primaries = {{0.64, 0.33, 1.0}, {0.21, 0.71, 1.0}, {0.15, 0.06, 1.0}};
+        cmsToneCurve* gamma = cmsBuildGamma(nullptr, 563.0 / 256.0);
+        cmsToneCurve* curves[3] = {gamma, gamma, gamma};
+        Profile p(cmsCreateRGBProfile(&white, &primaries, curves));
+        cmsFreeToneCurve(gamma);
+        setDescription(p.get(), "Adobe RGB (1998) compatible");
+        return save(p.get());
+    }();
+    return bytes;
+}
+
+QString description(const QByteArray& profile)
+{
+    const Profile p = open(profile);
+    if (!p)
+        return QString();
+    wchar_t text[256] = {};
+    cmsGetProfileInfo(p.get(), cmsInfoDescription, "en", "US", text, 255);
+    return QString::fromWCharArray(text);
+}
+
+bool toWorkingSpace(cv::Mat& image, const QByteArray& profile, QString* error)
+{
+    return transform(image, profile, sRGB(), error);
+}
+
+bool fromWorkingSpace(cv::Mat& image, const QByteArray& profile, QString* error)
+{
+    return transform(image, sRGB(), profile, error);
+}
+
+} // namespace TIcc

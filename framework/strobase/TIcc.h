@@ -1,0 +1,27 @@
+#pragma once
+
+#include "strobase_global.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <opencv2/core.hpp>
+
+// ICC profiles of images (LittleCMS). The working space is sRGB: images
+// are converted into it when read and out of it when written in another
+// space.
+namespace TIcc {
+
+STROBASE_EXPORT QByteArray sRGB();
+// A matrix-shaper profile with the primaries, white point (D65) and gamma
+// (563/256) of the Adobe RGB (1998) space.
+STROBASE_EXPORT QByteArray adobeRGB();
+// The profile's description, empty when the bytes are no profile.
+STROBASE_EXPORT QString description(const QByteArray& profile);
+
+// image: BGR or BGRA, 8 or 16 bit, converted in place (alpha untouched).
+// False with a reason for a profile that is unreadable or not RGB.
+STROBASE_EXPORT bool toWorkingSpace(cv::Mat& image, const QByteArray& profile, QString* error);
+STROBASE_EXPORT bool fromWorkingSpace(cv::Mat& image, const QByteArray& profile, QString* error);
+
+} // namespace TIcc
