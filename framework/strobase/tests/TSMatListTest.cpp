@@ -1,5 +1,7 @@
 #include <TSMatList.h>
 
+#include <QStringList>
+
 #include <gtest/gtest.h>
 
 namespace {
