@@ -214,12 +214,10 @@ void TEBase::setUndoPoint()
     const QVariantMap current = params();
     if (m_undoIndex >= 0 && m_undoStack.at(m_undoIndex) == current)
         return;
-    const bool couldUndo = canUndo(), couldRedo = canRedo();
     m_undoStack.erase(m_undoStack.begin() + m_undoIndex + 1, m_undoStack.end());
     m_undoStack.append(current);
     m_undoIndex = m_undoStack.size() - 1;
-    if (couldUndo != canUndo() || couldRedo != canRedo())
-        emit undoStateChanged();
+    emit undoStateChanged();
 }
 
 void TEBase::undo()

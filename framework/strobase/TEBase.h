@@ -20,6 +20,9 @@ class STROBASE_EXPORT TEBase : public TTreeNode {
     Q_OBJECT
     Q_PROPERTY(bool canUndo READ canUndo NOTIFY undoStateChanged)
     Q_PROPERTY(bool canRedo READ canRedo NOTIFY undoStateChanged)
+    // Undo points up to the current one: 1 at the first, the defaults. What
+    // was saved can be told from what changed since by this count.
+    Q_PROPERTY(int undoCount READ undoCount NOTIFY undoStateChanged)
     Q_PROPERTY(bool notificationEnabled READ notificationEnabled WRITE setNotificationEnabled)
 public:
     using PresetConvertor = std::function<QVariantMap(const QVariantMap&)>;
@@ -68,6 +71,7 @@ public:
     Q_INVOKABLE void redo();
     Q_INVOKABLE bool canUndo() const;
     Q_INVOKABLE bool canRedo() const;
+    int undoCount() const { return m_undoIndex + 1; }
 
 signals:
     void undoStateChanged();

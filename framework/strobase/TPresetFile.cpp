@@ -62,11 +62,17 @@ QJsonObject paramsToJson(const QVariantMap& params)
     return o;
 }
 
-bool write(const QString& path, const QVariantMap& preset, QString* error)
+QJsonObject toJson(const QVariantMap& preset)
 {
     QJsonObject root;
     root.insert(QStringLiteral("version"), preset.value(QStringLiteral("version")).toString());
     root.insert(QStringLiteral("params"), paramsToJson(preset.value(QStringLiteral("params")).toMap()));
+    return root;
+}
+
+bool write(const QString& path, const QVariantMap& preset, QString* error)
+{
+    const QJsonObject root = toJson(preset);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         *error = QStringLiteral("cannot write preset %1: %2").arg(path, file.errorString());

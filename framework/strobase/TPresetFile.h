@@ -18,5 +18,7 @@ STROBASE_EXPORT bool write(const QString& path, const QVariantMap& preset, QStri
 // A parameter map in the preset encoding (points [x, y], colours
 // "#rrggbbaa", invalid values null).
 STROBASE_EXPORT QJsonObject paramsToJson(const QVariantMap& params);
+// A whole preset ({"version", "params"}) as the file holds it.
+STROBASE_EXPORT QJsonObject toJson(const QVariantMap& preset);
 
 } // namespace TPresetFile

@@ -3,6 +3,7 @@
 #include "strobase_global.h"
 
 #include <QMetaType>
+#include <QObject>
 
 #include <opencv2/core.hpp>
 
@@ -10,6 +11,12 @@
 // or BGRA, 8 or 16 bit, as read from a file) and an identity that changes
 // only when the image does.
 class STROBASE_EXPORT TSMat {
+    Q_GADGET
+    // What QML reads of an image value.
+    Q_PROPERTY(int width READ width)
+    Q_PROPERTY(int height READ height)
+    Q_PROPERTY(bool empty READ isEmpty)
+    Q_PROPERTY(quint32 uid READ uid)
 public:
     TSMat() = default;
     explicit TSMat(const cv::Mat& mat);

@@ -9,6 +9,9 @@
 class STROBASE_EXPORT TStroServer : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool isReady READ isReady NOTIFY isReadyChanged)
+    // Known once the server is ready; reading them earlier waits for it.
+    Q_PROPERTY(QString gpuRenderer READ gpuRenderer NOTIFY isReadyChanged)
+    Q_PROPERTY(int glMaxTextureSize READ glMaxTextureSize NOTIFY isReadyChanged)
 public:
     explicit TStroServer(QObject* parent = nullptr);
 

@@ -116,6 +116,7 @@ TEST(EffectBase, UndoRedoOverSnapshots)
     SampleEffect e;
     QSignalSpy amount(&e, &SampleEffect::amountChanged), undoState(&e, &TEBase::undoStateChanged);
     EXPECT_FALSE(e.canUndo());
+    EXPECT_EQ(e.undoCount(), 1) << "the defaults are the first point";
     e.setamount(0.1f);
     e.setUndoPoint();
     e.setamount(0.2f);
@@ -123,9 +124,11 @@ TEST(EffectBase, UndoRedoOverSnapshots)
     e.setUndoPoint(); // unchanged: no new point
     EXPECT_TRUE(e.canUndo());
     EXPECT_FALSE(e.canRedo());
+    EXPECT_EQ(e.undoCount(), 3);
 
     amount.clear();
     e.undo();
+    EXPECT_EQ(e.undoCount(), 2);
     EXPECT_EQ(e.amount(), 0.1f);
     ASSERT_EQ(amount.count(), 1);
     EXPECT_EQ(amount.at(0).at(0).toFloat(), 0.1f);

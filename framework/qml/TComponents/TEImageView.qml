@@ -1,0 +1,97 @@
+import QtQuick 2.5
+import TComponents 1.0
+import "qrc:/TBase/TmConfigure.js" as TC
+import "ImageViewMath.js" as VM
+
+// The live GPU preview of an effect. An effect whose previewerUid is this
+// view's outputViewerUid shows its previews here. Wheel zooms about the
+// cursor; dragging pans while panningEnabled (the middle button always
+// pans). Sharp at 100 % and above, smooth when reduced.
+Rectangle {
+    id: _view
+    color: TC.colorImageBG
+    clip: true
+
+    readonly property alias outputViewerUid: preview.viewerUid
+    readonly property alias hasImage: preview.hasImage
+    // The full-resolution size of the shown image.
+    readonly property size imageSize: preview.imageSize
+    property real zoom: 1
+    property real minZoom: 0.02
+    property real maxZoom: 8
+    property real fitZoom: 1
+    property bool panningEnabled: false
+    property real panX: 0
+    property real panY: 0
+    readonly property alias previewItem: preview
+
+    // Fits image (an image value, or anything with width and height) into
+    // the given area; returns the zoom and keeps it in fitZoom.
+    function computeFitZoom(image, areaWidth, areaHeight) {
+        var w = image ? image.width : 0
+        var h = image ? image.height : 0
+        fitZoom = VM.fitZoom(w, h, areaWidth, areaHeight)
+        return fitZoom
+    }
+    function resetPannning() {
+        panX = 0
+        panY = 0
+    }
+    // Changes the zoom keeping the image point under (x, y) of the view in
+    // place; the centre of the view when no point is given.
+    function zoomAbout(newZoom, x, y) {
+        newZoom = VM.clampZoom(newZoom, minZoom, maxZoom)
+        var cx = x === undefined ? 0 : x - width / 2
+        var cy = y === undefined ? 0 : y - height / 2
+        var px = VM.panForZoomAbout(panX, zoom, newZoom, cx)
+        var py = VM.panForZoomAbout(panY, zoom, newZoom, cy)
+        zoom = newZoom
+        panBy(px - panX, py - panY)
+    }
+    function panBy(dx, dy) {
+        panX = VM.clampPan(panX + dx, imageSize.width * zoom, width)
+        panY = VM.clampPan(panY + dy, imageSize.height * zoom, height)
+    }
+
+    onZoomChanged: panBy(0, 0)
+    onWidthChanged: panBy(0, 0)
+    onHeightChanged: panBy(0, 0)
+
+    TPreviewImage {
+        id: preview
+        width: Math.round(imageSize.width * _view.zoom)
+        height: Math.round(imageSize.height * _view.zoom)
+        x: Math.round((_view.width - width) / 2 + _view.panX)
+        y: Math.round((_view.height - height) / 2 + _view.panY)
+    }
+
+    MouseArea {
+        id: mouseArea
+        anchors.fill: parent
+        acceptedButtons: Qt.LeftButton | Qt.MiddleButton
+        cursorShape: _view.panningEnabled ? (pressed ? Qt.ClosedHandCursor : Qt.OpenHandCursor) : Qt.ArrowCursor
+        property real lastX: 0
+        property real lastY: 0
+        property bool dragging: false
+
+        onPressed: {
+            dragging = _view.panningEnabled || mouse.button === Qt.MiddleButton
+            mouse.accepted = dragging
+            lastX = mouse.x
+            lastY = mouse.y
+        }
+        onPositionChanged: {
+            if (!dragging)
+                return
+            _view.panBy(mouse.x - lastX, mouse.y - lastY)
+            lastX = mouse.x
+            lastY = mouse.y
+        }
+        onReleased: dragging = false
+        onWheel: {
+            var steps = wheel.angleDelta.y / 120
+            if (steps !== 0)
+                _view.zoomAbout(_view.zoom * Math.pow(1.25, steps), wheel.x, wheel.y)
+        }
+    }
+}

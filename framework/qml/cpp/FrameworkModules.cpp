@@ -1,0 +1,49 @@
+#include "FrameworkModules.h"
+
+#include "TImageExport.h"
+#include "TImageImport.h"
+#include "TNetworkUtils.h"
+#include "TPreviewImage.h"
+#include "TUtils.h"
+
+#include <TStroServer.h>
+
+#include <QtQml>
+
+namespace {
+
+// QML documents of a module live in the resources under the module's name.
+void registerDocuments(const char* uri, std::initializer_list<const char*> names)
+{
+    for (const char* name : names)
+        qmlRegisterType(QUrl(QStringLiteral("qrc:/%1/%2.qml").arg(QLatin1String(uri), QLatin1String(name))), uri, 1, 0,
+                        name);
+}
+
+template <typename T>
+void registerSingleton(const char* uri, const char* name)
+{
+    qmlRegisterSingletonType<T>(uri, 1, 0, name, [](QQmlEngine*, QJSEngine*) -> QObject* { return new T; });
+}
+
+} // namespace
+
+void registerFrameworkModule(const char* uri)
+{
+    const QByteArray module(uri);
+    if (module == "TBase") {
+        registerSingleton<TUtils>(uri, "TUtils");
+        registerSingleton<TNetworkUtils>(uri, "TNetworkUtils");
+        qmlRegisterType<TStroServer>(uri, 1, 0, "TStroServer");
+    } else if (module == "TControls") {
+        registerDocuments(uri, {"TErrorDialog", "TMessageDialog", "TDialogButton", "TDialogFrame"});
+    } else if (module == "TComponents") {
+        qmlRegisterType<TPreviewImage>(uri, 1, 0, "TPreviewImage");
+        registerDocuments(uri, {"TEImageView", "TProgressBar", "TToolBar", "TToolButtonIcon", "TMenuStyle",
+                                "TSaveJPEGDialog", "TSaveTiffDialog", "TSavePngDialog", "TSaveDialogBase", "TComboOption", "TCheckOption",
+                                "TEStartupBase", "TEModuleBase"});
+    } else if (module == "TEImageIO") {
+        qmlRegisterType<TImageImport>(uri, 1, 0, "TImageImport");
+        qmlRegisterType<TImageExport>(uri, 1, 0, "TImageExport");
+    }
+}
