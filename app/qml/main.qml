@@ -1,39 +1,319 @@
 import QtQuick 2.5
 import QtQuick.Controls 1.4
 import QtQuick.Window 2.2
+import QtQuick.Dialogs 1.2
+import Qt.labs.settings 1.0
+import TBase 1.0
+import TControls 1.0
+import TComponents 1.0
+import TEImageIO 1.0
+import TEStrovane 1.0
+import TEHistoryRoll 1.0
 import VmAppDelegate 1.0
+import "qrc:/TBase/TmConfigure.js" as TC
+import "qrc:/TBase/Jsutils.js" as JS
+import "qrc:/TBase/DebugTools.js" as DBG
 
-// The main window; the module shell and the painting module come with
-// their own screens.
+// The main window: starts the GPU server and the preset database behind a
+// splash, then loads the history shell and the painting module over it,
+// and routes the painting by the run mode when the module finishes.
 ApplicationWindow {
     id: vmMain
     title: tAppDelegate.getAppName() + " V" + tAppDelegate.getAppVersion()
     width: 1024
     height: 572
+    minimumWidth: 705
+    minimumHeight: 335
+    color: TC.colorPanel
     visible: true
-    color: "#3a3a3a"
 
     property real fontSizeStd: Math.round(11 * fontScale)
     property string fileName: ""
+    property alias mainKeyHandler: _keyHandler
+    property var globalActions
+    property var tDatabase
+    property var tLogin
+    property var tImportBrush
+    property var tViewWelcomeToCommunity
+    property string lastAppliedParamsId: ""
 
-    Column {
-        anchors.centerIn: parent
-        spacing: 8
-        Text {
-            color: "#e0e0e0"
-            font.pointSize: vmMain.fontSizeStd * 1.5
-            text: {
-                switch (tAppDelegate.editorMode) {
-                case VmAppDelegate.ExternalEditor: return qsTr("External editor")
-                case VmAppDelegate.PhotoshopPlugin: return qsTr("Photoshop plug-in")
-                default: return qsTr("Standalone")
-                }
+    readonly property string paintingModuleUrl: "qrc:/TEStrovane/TModuleEntry.qml"
+    readonly property string shellUrl: "qrc:/TEHistoryRoll/TModuleEntry.qml"
+
+    function prepareToQuitApp() {
+        if (!moduleLoader.item || !moduleLoader.item.teffect) {
+            console.log("Qt.quit called directly ____________")
+            Qt.quit()
+            return
+        }
+        moduleLoader.item.teffect.prepareToQuit()
+    }
+
+    function loadPaintingModule() {
+        tDatabase.setModuleUid(paintingModuleUrl)
+        moduleLoader.setSource(paintingModuleUrl, { input: topLevelLoader.item.output })
+    }
+
+    function loadShellWhenReady() {
+        if (tNodeProcServer.isReady && databaseLoader.status === Loader.Ready && topLevelLoader.source == "")
+            topLevelLoader.source = shellUrl
+    }
+
+    Component.onCompleted: {
+        TUtils.processEvents()
+        console.log("systemUid: " + TUtils.systemUid)
+    }
+
+    onClosing: {
+        console.log("Main.qml onClosing - ")
+        close.accepted = false
+        if (globalActions)
+            globalActions.actExit.trigger()
+        else
+            Qt.quit() // nothing loaded yet: nothing to lose
+    }
+
+    TStroServer {
+        id: tNodeProcServer
+        Component.onCompleted: {
+            console.log("StroServer complete - start loading module")
+            tAppDelegate.copyTgrcToLocalAppData()
+            databaseLoader.source = "qrc:/TDataBaseEntry.qml"
+            TUtils.processEvents()
+            splashLoader.source = "qrc:/TSplash.qml"
+        }
+        onIsReadyChanged: {
+            console.log("StroServer Ready - start loading module")
+            TUtils.processEvents()
+            loadShellWhenReady()
+        }
+    }
+
+    TEStartupBase {
+        id: tStartup
+        z: 100
+        heading: qsTr("Welcome to %1").arg(tAppDelegate.getAppName())
+        text: qsTr("Your photograph becomes a painting: brush strokes follow its shapes, coloured from the picture.\n\n"
+                   + "Pick a brush and tune size, colour, light and canvas on the right; the preview paints as you go. "
+                   + "Apply when you like it, then save the painting.")
+        showAtStartup: mainSettings.showStartupWindow
+        onShowAtStartupChanged: mainSettings.showStartupWindow = showAtStartup
+        buttons: TDialogButton {
+            text: qsTr("Open Image...")
+            visible: tAppDelegate.editorMode === VmAppDelegate.Standalone
+            onClicked: {
+                tStartup.hide()
+                globalActions.actNewProject.trigger()
             }
         }
-        Text {
-            color: "#c0c0c0"
-            font.pointSize: vmMain.fontSizeStd
-            text: tAppDelegate.fileName
+    }
+
+    Loader {
+        id: topLevelLoader
+        anchors.fill: parent
+        onLoaded: {
+            globalActions = item.mainActions
+            vmMain.menuBar = item.mainMenu
+            console.log("--- toplevel module loaded -", source)
+            item.loadModule.connect(function(moduleUrl) {
+                console.log("------ START loading module: " + moduleUrl)
+                tDatabase.setModuleUid(moduleUrl)
+                moduleLoader.setSource(moduleUrl, { input: topLevelLoader.item.output })
+            })
+            if (mainSettings.showStartupWindow)
+                tStartup.show()
+            switch (tAppDelegate.editorMode) {
+            case VmAppDelegate.Standalone:
+                if (mainSettings.useExampleImage)
+                    globalActions.newProject(TUtils.stringToUrl(tAppDelegate.getAppResourceDirPath() + "images/example.jpg"))
+                else
+                    globalActions.actNewProject.trigger()
+                break
+            case VmAppDelegate.PhotoshopPlugin:
+                if (!tPSImageData.loadPSImage())
+                    console.log("Error: failed to load PS image data!")
+                vmMain.fileName = "PhotoshopPlugin"
+                break
+            case VmAppDelegate.ExternalEditor:
+                globalActions.newProject(TUtils.stringToUrl(tAppDelegate.fileName))
+                vmMain.fileName = TUtils.urlToFileName(TUtils.stringToUrl(tAppDelegate.fileName))
+                break
+            }
+            loadPaintingModule()
+        }
+    }
+
+    Loader {
+        id: moduleLoader
+        anchors.fill: parent
+
+        function moduleExit(isApplied) {
+            console.log("applied: " + isApplied)
+            switch (tAppDelegate.editorMode) {
+            case VmAppDelegate.Standalone:
+                if (isApplied) {
+                    topLevelLoader.item.pushImage(moduleLoader.item.output, "applied")
+                    globalActions.actSaveImage.trigger()
+                } else {
+                    globalActions.actExit.trigger()
+                }
+                break
+            case VmAppDelegate.PhotoshopPlugin:
+                if (isApplied) {
+                    tPSImageData.savePSImage(moduleLoader.item.output)
+                } else {
+                    tAppDelegate.errorCode = VmAppDelegate.ERR_USERCANCELLED
+                    globalActions.quitApp()
+                }
+                break
+            case VmAppDelegate.ExternalEditor:
+                if (isApplied)
+                    moduleLoader.item.saveImageToLr(tAppDelegate.fileName)
+                else
+                    globalActions.quitApp()
+                break
+            }
+        }
+
+        onLoaded: {
+            tStartup.hide()
+            item.input = Qt.binding(function() { return topLevelLoader.item.output })
+            vmMain.menuBar = item.mainMenu
+            item.finished.connect(moduleExit)
+            console.log("------ DONE loading module: " + source)
+        }
+        onStatusChanged: {
+            if (status === Loader.Null && topLevelLoader.item)
+                vmMain.menuBar = topLevelLoader.item.mainMenu
+        }
+    }
+
+    Loader {
+        id: databaseLoader
+        anchors.fill: parent
+        asynchronous: true
+        onLoaded: {
+            splashLoader.source = ""
+            tDatabase = item.tDatabase
+            tLogin = item.tLogin
+            tImportBrush = item.tImportBrush
+            tViewWelcomeToCommunity = item.tViewWelcomeToCommunity
+            if (tDatabase.notice !== "")
+                tMessageDialog.show(tDatabase.notice)
+            loadShellWhenReady()
+            TUtils.processEvents()
+        }
+    }
+
+    Loader {
+        id: splashLoader
+        anchors.centerIn: parent
+    }
+
+    Settings {
+        id: mainSettings
+        category: "appMain"
+        property alias vmMain_x: vmMain.x
+        property alias vmMain_y: vmMain.y
+        property alias vmMain_width: vmMain.width
+        property alias vmMain_height: vmMain.height
+        property bool showStartupWindow: true
+        property bool startWithPresetPanel: true
+        property bool useExampleImage: true
+        property bool showPainting: true
+        property bool lowResolutionMode: false
+        property url openPath: tAppDelegate.getUserPictureDirUrl()
+        property url savePath: tAppDelegate.getUserPictureDirUrl()
+        property int savedCategory: 3
+        property bool showWelcomeCloud: true
+    }
+
+    Item {
+        id: _keyHandler
+        focus: true
+        Keys.onPressed: {
+            if (moduleLoader.item)
+                moduleLoader.item.handleKeyPressedEvent(event)
+        }
+        Keys.onReleased: {
+            if (moduleLoader.item)
+                moduleLoader.item.handleKeyReleasedEvent(event)
+        }
+    }
+
+    QtObject {
+        id: dynamicObjectCreator
+        objectName: "dynamicDialogCreator_main_mainapp"
+        property Component c
+
+        function create(q, properties) {
+            c = Qt.createComponent(q)
+            if (c.status === Component.Error) {
+                var text = "    main.qml::dynamicObjectCreator::create(q): Unable to create component,\n\n " + q
+                    + "\n\n" + c.errorString()
+                    + "\nCheck the QML of this type; to see its syntax errors, instantiate it statically in a"
+                    + " document and load that document."
+                var errorDialog = create("qrc:///TControls/TErrorDialog.qml")
+                errorDialog.show(text)
+                console.exception(text)
+                console.trace()
+                throw text
+            }
+            return properties === undefined ? c.createObject(vmMain) : c.createObject(vmMain, properties)
+        }
+    }
+
+    TMessageDialog {
+        id: tMessageDialog
+        title: qsTr("May I have your attention, please?")
+        onNo: {
+            if (_which === "exitWarning") {
+                if (!moduleLoader.item || !moduleLoader.item.teffect)
+                    Qt.quit()
+                else
+                    moduleLoader.item.teffect.prepareToQuit()
+            }
+        }
+    }
+
+    Connections {
+        target: TNetworkUtils
+        function onProgress(reqId, bytesRead, totalBytes) { console.log("dl progress:", reqId, bytesRead, totalBytes) }
+        function onFinished(reqId, errorMessage) { console.log("dl finished: ", reqId, errorMessage) }
+    }
+
+    Connections {
+        target: tAppDelegate
+        function onFileNameChanged(fileName) {
+            console.log("tAppDelegage onFileNameChanged: " + fileName)
+            if (tAppDelegate.editorMode === VmAppDelegate.ExternalEditor && globalActions) {
+                console.log("Lightroom case: tAppDelegage onFileNameChanged: " + fileName)
+                globalActions.newProject(TUtils.stringToUrl(fileName))
+                loadPaintingModule()
+            }
+        }
+        function onEditorModeChanged(mode) {
+            if (mode !== VmAppDelegate.Standalone)
+                console.log("EditorMode changed to : " + mode)
+        }
+    }
+
+    Connections {
+        target: tAppDelegate.editorMode === VmAppDelegate.PhotoshopPlugin ? tPSImageData : null
+        ignoreUnknownSignals: true
+        function onPsImageLoaded() {
+            lastAppliedParamsId = tPSImageData.getPresetIdFromPS()
+            console.log("Last Applied Parameters Preset ID from Photoshop: " + lastAppliedParamsId)
+        }
+        function onPsImageSaved(bSaved) {
+            if (bSaved) {
+                tDatabase.preset.storeLastAppliedPreset(TUtils.presetToString(moduleLoader.item.teffect.getPreset()))
+                tPSImageData.savePresetIdToPS(tDatabase.preset.getLastAppliedPresetGuid())
+                tAppDelegate.errorCode = VmAppDelegate.ERR_NONE
+            } else {
+                tAppDelegate.errorCode = VmAppDelegate.ERR_UNKNOWN
+            }
+            moduleLoader.item.teffect.prepareToQuit()
         }
     }
 }

@@ -25,13 +25,10 @@ Rectangle {
     property real panY: 0
     readonly property alias previewItem: preview
 
-    // Fits image (an image value, or anything with width and height) into
-    // the given area; returns the zoom and keeps it in fitZoom.
+    // The zoom at which image (an image value, or anything with width and
+    // height) fits the given area; bind fitZoom to it.
     function computeFitZoom(image, areaWidth, areaHeight) {
-        var w = image ? image.width : 0
-        var h = image ? image.height : 0
-        fitZoom = VM.fitZoom(w, h, areaWidth, areaHeight)
-        return fitZoom
+        return VM.fitZoom(image ? image.width : 0, image ? image.height : 0, areaWidth, areaHeight)
     }
     function resetPannning() {
         panX = 0

@@ -1,8 +1,11 @@
 #include "FrameworkModules.h"
 
+#include "TBrushSetImporter.h"
+#include "TDatabaseInterface.h"
 #include "TImageExport.h"
 #include "TImageImport.h"
 #include "TNetworkUtils.h"
+#include "TPresetStore.h"
 #include "TPreviewImage.h"
 #include "TUtils.h"
 
@@ -42,6 +45,11 @@ void registerFrameworkModule(const char* uri)
         registerDocuments(uri, {"TEImageView", "TProgressBar", "TToolBar", "TToolButtonIcon", "TMenuStyle",
                                 "TSaveJPEGDialog", "TSaveTiffDialog", "TSavePngDialog", "TSaveDialogBase", "TComboOption", "TCheckOption",
                                 "TEStartupBase", "TEModuleBase"});
+    } else if (module == "TPresets") {
+        qmlRegisterType<TDatabaseInterface>(uri, 1, 0, "TDatabaseInterface");
+        qmlRegisterType<TBrushSetImporter>(uri, 1, 0, "TBrushSetImporter");
+        qmlRegisterUncreatableType<TPresetStore>(uri, 1, 0, "TPresetStore", QStringLiteral("the database's preset member"));
+        registerDocuments(uri, {"TViewImportBrush", "TViewLogin", "TViewWelcomeToCommunity"});
     } else if (module == "TEImageIO") {
         qmlRegisterType<TImageImport>(uri, 1, 0, "TImageImport");
         qmlRegisterType<TImageExport>(uri, 1, 0, "TImageExport");

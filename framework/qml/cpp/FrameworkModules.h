@@ -1,5 +1,5 @@
 #pragma once
 
 // Registers the types of one of the framework's QML modules (TBase,
-// TControls, TComponents, TEImageIO) under its URI.
+// TControls, TComponents, TEImageIO, TPresets) under its URI.
 void registerFrameworkModule(const char* uri);

@@ -56,7 +56,6 @@ Item {
             compare(view.previewItem.textureSize.width, 640)
             var fit = view.computeFitZoom(importer.output, view.width * 0.95, view.height * 0.95)
             fuzzyCompare(fit, Math.min(665 / 2560, 427.5 / 1600), 1e-9)
-            compare(view.fitZoom, fit)
             view.zoom = fit
             verify(view.previewItem.width <= view.width && view.previewItem.height <= view.height)
             view.zoom = 1

@@ -1,0 +1,71 @@
+import QtQuick 2.5
+import QtQuick.Controls 1.4
+import QtQuick.Controls.Styles 1.4
+import TComponents 1.0
+import "qrc:/TBase/TmConfigure.js" as TC
+
+// The shell's menu bar.
+MenuBar {
+    id: bar
+    property var actions
+
+    style: MenuBarStyle {
+        background: Rectangle { color: TC.colorPanelDark }
+        itemDelegate: Rectangle {
+            implicitWidth: label.implicitWidth + 16
+            implicitHeight: label.implicitHeight + 8
+            color: styleData.open || styleData.selected ? TC.colorSelection : "transparent"
+            Text {
+                id: label
+                anchors.centerIn: parent
+                text: styleData.text.replace("&", "")
+                color: TC.colorText
+                font.pointSize: TC.fontSizeStd
+            }
+        }
+        menuStyle: TMenuStyle {}
+    }
+
+    Menu {
+        title: qsTr("&File")
+        style: TMenuStyle {}
+        MenuItem { action: bar.actions.actNewProject }
+        MenuItem { action: bar.actions.actSaveImage }
+        MenuSeparator {}
+        MenuItem { action: bar.actions.actPreference }
+        MenuSeparator {}
+        MenuItem { action: bar.actions.actExit }
+        MenuSeparator {}
+        MenuSeparator {}
+    }
+    Menu {
+        title: qsTr("&Edit")
+        style: TMenuStyle {}
+        MenuItem { action: bar.actions.actPrevImage }
+        MenuItem { action: bar.actions.actNextImage }
+        MenuSeparator {}
+    }
+    Menu {
+        title: qsTr("&View")
+        style: TMenuStyle {}
+        MenuItem { action: bar.actions.actZoomFit }
+        MenuItem { action: bar.actions.actZoom100 }
+        MenuItem { action: bar.actions.actZoomIn }
+        MenuItem { action: bar.actions.actZoomOut }
+        MenuItem { action: bar.actions.actPanning }
+    }
+    Menu {
+        title: qsTr("&Help")
+        style: TMenuStyle {}
+        MenuItem {
+            text: qsTr("About")
+            onTriggered: tMessageDialog.show(tAppDelegate.getAppName() + " " + tAppDelegate.getAppVersion() + "\n\n"
+                                             + qsTr("Turns photographs into paintings."))
+        }
+        MenuItem {
+            text: qsTr("velmora-labs.com")
+            onTriggered: tAppDelegate.openUrl("https://velmora-labs.com")
+        }
+        MenuSeparator {}
+    }
+}
