@@ -175,11 +175,26 @@ ApplicationWindow {
             }
         }
 
+        // The external editor's write-back ended: the caller gets its file
+        // back and the program ends; a failure is told and ends it without
+        // claiming success.
+        function lrSaveEnded(success, message) {
+            if (success) {
+                vmMain.prepareToQuitApp()
+                return
+            }
+            tAppDelegate.errorCode = VmAppDelegate.ERR_UNKNOWN
+            tMessageDialog.show(qsTr("The painting could not be written into %1; the file was left as it was.")
+                                .arg(tAppDelegate.fileName) + "\n\n" + message)
+            tMessageDialog.answered.connect(function() { Qt.exit(2) })
+        }
+
         onLoaded: {
             tStartup.hide()
             item.input = Qt.binding(function() { return topLevelLoader.item.output })
             vmMain.menuBar = item.mainMenu
             item.finished.connect(moduleExit)
+            item.imageSavedToLr.connect(lrSaveEnded)
             console.log("------ DONE loading module: " + source)
         }
         onStatusChanged: {

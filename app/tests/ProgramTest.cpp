@@ -1,84 +1,9 @@
 // The program started as a user would, under the test's X display; message
 // boxes are answered through the window system with xdotool.
-#include <QProcess>
-#include <QProcessEnvironment>
-#include <QTemporaryDir>
-#include <QThread>
-
-#include <gtest/gtest.h>
+#include "ProgramFixture.h"
 
 #include <csignal>
-#include <memory>
-#include <vector>
 
-namespace {
-
-class Program : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_CONFIG_HOME", home.filePath("config"));
-        environment.insert("XDG_DATA_HOME", home.filePath("data"));
-        // No update check reaches the network.
-        environment.insert("STROVANE_UPDATE_URL", "http://127.0.0.1:1/updates/velmorastrovane2_win.txt");
-    }
-    void TearDown() override
-    {
-        for (auto& p : started) {
-            if (p->state() != QProcess::NotRunning) {
-                p->kill();
-                p->waitForFinished(5000);
-            }
-        }
-    }
-
-    // Starts the program; programName stands in for its name on the command line.
-    QProcess* start(const QStringList& args, const QString& programName = QString())
-    {
-        auto p = std::make_unique<QProcess>();
-        p->setProcessEnvironment(environment);
-        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        if (programName.isEmpty()) {
-            p->start(QStringLiteral(VMSTROVANE2), args);
-        } else {
-            p->start(QStringLiteral("bash"), QStringList{"-c", "exec -a \"$0\" \"$@\"", programName, VMSTROVANE2} + args);
-        }
-        p->waitForStarted();
-        started.push_back(std::move(p));
-        return started.back().get();
-    }
-
-    static QString xdotool(const QStringList& args, int timeoutMs = 20000)
-    {
-        QProcess x;
-        x.start(QStringLiteral("xdotool"), args);
-        x.waitForFinished(timeoutMs);
-        return QString::fromUtf8(x.readAllStandardOutput()).trimmed();
-    }
-    // The first visible window of a process, waiting for it to appear.
-    static QString windowOf(QProcess* p)
-    {
-        for (int i = 0; i < 100; ++i) {
-            const QString id = xdotool({"search", "--onlyvisible", "--pid", QString::number(p->processId())}, 2000)
-                                   .section(QLatin1Char('\n'), 0, 0);
-            if (!id.isEmpty())
-                return id;
-            QThread::msleep(200);
-        }
-        return QString();
-    }
-    static void press(const QString& window, const char* key)
-    {
-        xdotool({"windowfocus", "--sync", window, "key", QLatin1String(key)});
-    }
-
-    QTemporaryDir home;
-    QProcessEnvironment environment;
-    std::vector<std::unique_ptr<QProcess>> started;
-};
-
-} // namespace
 
 TEST_F(Program, UnsupportedImagesAreRefusedWithABox)
 {

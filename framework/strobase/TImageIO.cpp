@@ -344,6 +344,7 @@ bool SaveOptions::fromMetaData(const QVariantMap& meta, SaveOptions* options, QS
         if (!ok || (o.depth != 8 && o.depth != 16))
             return bad("PNG_BITDEPTH");
         o.pngInterlace = meta.value(QStringLiteral("PNG_INTERLACE"), false).toBool();
+        o.saveAlpha = meta.value(QStringLiteral("SAVE_ALPHA"), false).toBool();
     } else {
         *error = QStringLiteral("unknown image format \"%1\"").arg(format);
         return false;
@@ -441,6 +442,21 @@ bool save(const QString& path, const cv::Mat& image, const SaveOptions& options,
         *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
         return false;
     }
+    return true;
+}
+
+bool storedLayout(const QString& path, int* depth, int* channels)
+{
+    cv::Mat m;
+    try {
+        m = cv::imread(QFile::encodeName(path).toStdString(), cv::IMREAD_UNCHANGED | cv::IMREAD_IGNORE_ORIENTATION);
+    } catch (const cv::Exception&) {
+        return false;
+    }
+    if (m.empty())
+        return false;
+    *depth = m.depth() == CV_8U ? 8 : 16;
+    *channels = m.channels();
     return true;
 }
 

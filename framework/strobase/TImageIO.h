@@ -39,5 +39,8 @@ STROBASE_EXPORT bool load(const QString& path, TSMat* image, QString* error);
 // The format follows the extension (.png, .jpg/.jpeg, .tif/.tiff).
 STROBASE_EXPORT bool save(const QString& path, const cv::Mat& image, const SaveOptions& options, QString* error);
 STROBASE_EXPORT bool save(const QString& path, const cv::Mat& image, int depth, QString* error);
+// The bits per sample (8 or 16) and the channels of an image file as
+// stored; false when it cannot be read.
+STROBASE_EXPORT bool storedLayout(const QString& path, int* depth, int* channels);
 
 } // namespace TImageIO

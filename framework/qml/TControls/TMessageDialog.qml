@@ -18,6 +18,8 @@ Item {
     signal yes()
     signal no()
     signal cancel()
+    // Whatever the answer, after the signals above.
+    signal answered()
 
     function show(message) {
         _which = ""
@@ -58,11 +60,19 @@ Item {
                 _top.cancel()
             if (kind !== "yes")
                 _top._which = ""
+            _top.answered()
         }
 
         contentItem: TDialogFrame {
             onAcceptKey: messageDialog.answer(messageDialog.question ? "yes" : "ok")
             onRejectKey: messageDialog.answer("cancel")
+            // N answers "Don't Save".
+            Keys.onPressed: {
+                if (messageDialog.question && event.key === Qt.Key_N) {
+                    event.accepted = true
+                    messageDialog.answer("no")
+                }
+            }
 
             Row {
                 width: parent.width

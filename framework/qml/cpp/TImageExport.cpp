@@ -51,13 +51,21 @@ void TImageExport::procOutput()
     TImageIO::SaveOptions options;
     QString error;
     QVariantMap meta = m_metaData;
-    // A map without a format (the external editor's write-back) takes the
-    // file's extension with the defaults.
+    // A map without a format (the external editor's write-back) keeps the
+    // file's own: the format of its extension, and the bit depth and alpha
+    // of what is there now.
     if (!meta.contains(QStringLiteral("IMAGE_FORMAT"))) {
         const QString ext = QFileInfo(m_destUrl.toLocalFile()).suffix().toUpper();
-        meta.insert(QStringLiteral("IMAGE_FORMAT"), ext == QLatin1String("JPG") ? QStringLiteral("JPEG")
-                                                        : ext == QLatin1String("TIF") ? QStringLiteral("TIFF")
-                                                                                       : ext);
+        const QString format = ext == QLatin1String("JPG") ? QStringLiteral("JPEG")
+            : ext == QLatin1String("TIF")                   ? QStringLiteral("TIFF")
+                                                            : ext;
+        meta.insert(QStringLiteral("IMAGE_FORMAT"), format);
+        int depth = 8, channels = 3;
+        if (TImageIO::storedLayout(m_destUrl.toLocalFile(), &depth, &channels)) {
+            meta.insert(format == QLatin1String("PNG") ? QStringLiteral("PNG_BITDEPTH") : QStringLiteral("TIFF_BITDEPTH"), depth);
+            meta.insert(QStringLiteral("SAVE_ALPHA"), channels == 4);
+            meta.insert(QStringLiteral("JPEG_QUALITY"), 95);
+        }
     }
     if (!TImageIO::SaveOptions::fromMetaData(meta, &options, &error))
         return fail(error);

@@ -39,8 +39,14 @@ Item {
             console.log("<!!><!!><!!><!!>TEHistoryRoll::TMainActions::" + message)
     }
 
+    // The uid of the last image opened or saved: a history showing another
+    // one (a painting applied and not saved) holds unsaved work.
+    property var savedImageUid: 0
+
     function hasUnsavedWork() {
-        return currentModule && currentModule.actions && currentModule.actions.shouldShowExitWarning()
+        var moduleChanged = currentModule && currentModule.actions && currentModule.actions.shouldShowExitWarning()
+        var resultUnsaved = imHistory.count > 0 && imHistory.output.uid !== savedImageUid
+        return Boolean(moduleChanged || resultUnsaved)
     }
 
     function newProject(imageUrl) {
@@ -299,6 +305,7 @@ Item {
         target: imExport
         function onSaved(url) {
             dlog("saved " + url)
+            savedImageUid = imExport.input.uid
             if (currentModule && currentModule.actions)
                 currentModule.actions.updateNumUndosAtLastSave()
             continuePendingRequest()

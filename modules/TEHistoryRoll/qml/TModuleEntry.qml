@@ -32,6 +32,7 @@ Item {
         onOutputChanged: {
             imagehistory.clear()
             imagehistory.push(output, TUtils.urlToFileName(srcUrl))
+            tMainActions.savedImageUid = output.uid
         }
         onFailed: tMessageDialog.show(qsTr("The image could not be opened.") + "\n\n" + message)
         onReadyToQuit: Qt.quit()

@@ -27,6 +27,16 @@ TEModuleBase {
         teffect.procOutput()
     }
 
+    Shortcut {
+        sequence: "Ctrl+Return"
+        onActivated: _top.apply()
+    }
+    Shortcut {
+        sequence: "Escape"
+        enabled: !_top.applying
+        onActivated: _top.finished(false)
+    }
+
     TStrovane {
         id: teffect
         input: _top.input ? _top.input : teffect.input
@@ -86,12 +96,14 @@ TEModuleBase {
                 TDialogButton {
                     objectName: "cancelButton"
                     text: qsTr("Cancel")
+                    tooltip: qsTr("Leave without applying (Esc)")
                     enabled: !_top.applying
                     onClicked: _top.finished(false)
                 }
                 TDialogButton {
                     objectName: "applyButton"
                     text: _top.applying ? qsTr("Painting...") : qsTr("Apply")
+                    tooltip: qsTr("Paint the full picture and keep it (Ctrl+Return)")
                     isDefault: true
                     enabled: !_top.applying && _top.input !== undefined && !_top.input.empty
                     onClicked: _top.apply()

@@ -1,0 +1,294 @@
+// The main window, the history shell and the painting module as a user
+// meets them: the real program under the test's X display, driven by keys
+// through xdotool, its files compared with what strovane-render paints.
+#include "ProgramFixture.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include <sys/mount.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const QString kMainTitle = QStringLiteral("Velmora Strovane 2 V2.0.5");
+const QString kQuestionTitle = QStringLiteral("May I have your attention, please?");
+
+QString binPath(const char* relative)
+{
+    return QFileInfo(QStringLiteral(VMSTROVANE2)).absolutePath() + QLatin1Char('/') + QLatin1String(relative);
+}
+
+// What a window manager sends when the user clicks the title bar's close
+// button.
+void requestClose(const QString& window)
+{
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    auto atom = [c](const char* name) {
+        xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
+        const xcb_atom_t a = r ? r->atom : XCB_ATOM_NONE;
+        std::free(r);
+        return a;
+    };
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window.toUInt();
+    event.type = atom("WM_PROTOCOLS");
+    event.data.data32[0] = atom("WM_DELETE_WINDOW");
+    event.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(c, 0, event.window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
+    xcb_flush(c);
+    xcb_disconnect(c);
+}
+
+double meanDifference(const cv::Mat& a, const cv::Mat& b)
+{
+    cv::Mat a8, b8;
+    a.convertTo(a8, CV_8U, a.depth() == CV_16U ? 1.0 / 257 : 1.0);
+    b.convertTo(b8, CV_8U, b.depth() == CV_16U ? 1.0 / 257 : 1.0);
+    return cv::norm(a8, b8, cv::NORM_L1) / double(a8.total() * a8.channels());
+}
+
+class MainWindow : public Program {
+protected:
+    void setSetting(const QString& key, const QVariant& value)
+    {
+        QSettings settings(home.filePath("config/Velmora Labs/Velmora Strovane 2.conf"), QSettings::IniFormat);
+        settings.setValue(QStringLiteral("appMain/") + key, value);
+    }
+    QString settingsText() const
+    {
+        QFile f(home.filePath("config/Velmora Labs/Velmora Strovane 2.conf"));
+        f.open(QIODevice::ReadOnly);
+        return QString::fromUtf8(f.readAll());
+    }
+    // Started, with the painting module on its image and its first preview
+    // painted.
+    QProcess* startPainting(const QStringList& args = {})
+    {
+        QProcess* p = start(args);
+        EXPECT_TRUE(waitForLog(p, "------ DONE loading module")) << log(p).toStdString();
+        EXPECT_TRUE(waitForLog(p, "input changed inside module"));
+        QThread::msleep(1500);
+        return p;
+    }
+    // Ctrl+Return applies; in standalone mode the save dialog follows.
+    void apply(QProcess* p)
+    {
+        const QString window = windowOf(p);
+        ASSERT_FALSE(window.isEmpty());
+        press(window, "ctrl+Return");
+    }
+    void saveAs(const QString& path, const QString& optionsTitle)
+    {
+        const QString dialog = windowNamed("Save Image", 120000);
+        ASSERT_FALSE(dialog.isEmpty()) << "the save dialog opens";
+        type(dialog, path);
+        press(dialog, "Return");
+        const QString options = windowNamed(optionsTitle);
+        ASSERT_FALSE(options.isEmpty()) << optionsTitle.toStdString();
+        press(options, "Return");
+    }
+    static bool waitForFile(const QString& path, int timeoutMs = 30000)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (!QFile::exists(path) && timer.elapsed() < timeoutMs)
+            QThread::msleep(200);
+        return QFile::exists(path);
+    }
+};
+
+} // namespace
+
+TEST_F(MainWindow, StandaloneApplySavesWhatTheRendererPaints)
+{
+    QProcess* p = startPainting();
+    EXPECT_EQ(log(p).count("--- toplevel module loaded -"), 1) << "the shell loads exactly once";
+    EXPECT_TRUE(log(p).contains("input changed inside module 2560 1600")) << "the example photograph";
+
+    apply(p);
+    const QString painting = home.filePath("painting.jpg");
+    saveAs(painting, "JPEG Options");
+    ASSERT_TRUE(waitForFile(painting));
+    EXPECT_TRUE(log(p).contains("qml: applied: true"));
+
+    const QString reference = home.filePath("reference.png");
+    QProcess render;
+    render.start(binPath("strovane-render"), {binPath("Resources/images/example.jpg"), reference});
+    ASSERT_TRUE(render.waitForFinished(120000));
+    ASSERT_EQ(render.exitCode(), 0) << render.readAllStandardError().toStdString();
+    const cv::Mat saved = cv::imread(painting.toStdString()), expected = cv::imread(reference.toStdString());
+    ASSERT_EQ(saved.size(), expected.size());
+    EXPECT_LT(meanDifference(saved, expected), 1.5) << "the same painting, within JPEG's loss";
+
+    // Saved: quitting asks nothing.
+    press(windowOf(p), "ctrl+q");
+    ASSERT_TRUE(p->waitForFinished(30000));
+    EXPECT_EQ(p->exitCode(), 0);
+}
+
+TEST_F(MainWindow, WithoutTheExampleTheOpenDialogComesUpAndOpensTheChosenImage)
+{
+    setSetting("useExampleImage", false);
+    setSetting("showStartupWindow", false);
+    const QString photo = home.filePath("little.png");
+    cv::Mat m(120, 200, CV_8UC3, cv::Scalar(40, 120, 200));
+    cv::circle(m, cv::Point(100, 60), 40, cv::Scalar(10, 200, 240), cv::FILLED);
+    ASSERT_TRUE(cv::imwrite(photo.toStdString(), m));
+
+    QProcess* p = start({});
+    const QString dialog = windowNamed("Open an Image");
+    ASSERT_FALSE(dialog.isEmpty()) << log(p).toStdString();
+    type(dialog, photo);
+    press(dialog, "Return");
+    EXPECT_TRUE(waitForLog(p, "input changed inside module 200 120")) << log(p).toStdString();
+    EXPECT_FALSE(log(p).contains("2560")) << "the example stays closed";
+}
+
+TEST_F(MainWindow, ClosingWithUnsavedWorkAsksFirst)
+{
+    QProcess* p = startPainting();
+    apply(p);
+    const QString dialog = windowNamed("Save Image", 120000);
+    ASSERT_FALSE(dialog.isEmpty());
+    press(dialog, "Escape"); // the painting stays unsaved
+
+    const QString window = windowNamed(kMainTitle);
+    requestClose(window);
+    QString question = windowNamed(kQuestionTitle);
+    ASSERT_FALSE(question.isEmpty()) << "the close button asks about the unsaved painting";
+    press(question, "Escape");
+    QThread::msleep(1000);
+    EXPECT_EQ(p->state(), QProcess::Running) << "Cancel keeps the program";
+
+    requestClose(window);
+    question = windowNamed(kQuestionTitle);
+    ASSERT_FALSE(question.isEmpty());
+    press(question, "n");
+    ASSERT_TRUE(p->waitForFinished(30000)) << "Don't Save quits";
+    EXPECT_EQ(p->exitCode(), 0);
+}
+
+TEST_F(MainWindow, ExternalEditorPaintsTheCallersTiffInPlace)
+{
+    const QString photo = home.filePath("catalogue photo.tif");
+    cv::Mat example = cv::imread(binPath("Resources/images/example.jpg").toStdString());
+    cv::Mat small;
+    cv::resize(example, small, cv::Size(640, 400), 0, 0, cv::INTER_AREA);
+    small.convertTo(small, CV_16U, 257.0);
+    ASSERT_TRUE(cv::imwrite(photo.toStdString(), small));
+
+    QProcess* p = startPainting({photo});
+    requestClose(windowNamed(kMainTitle));
+    QThread::msleep(1000);
+    EXPECT_EQ(p->state(), QProcess::Running) << "in external-editor mode the close button does nothing";
+
+    apply(p);
+    ASSERT_TRUE(p->waitForFinished(120000)) << log(p).toStdString();
+    EXPECT_EQ(p->exitCode(), 0);
+    const cv::Mat written = cv::imread(photo.toStdString(), cv::IMREAD_UNCHANGED);
+    ASSERT_EQ(written.size(), small.size());
+    EXPECT_EQ(written.depth(), CV_16U) << "the file keeps its bit depth";
+    EXPECT_GT(meanDifference(written, small), 2.0) << "and holds the painting now";
+    EXPECT_EQ(QDir(home.path()).entryList({"*.tif*"}, QDir::Files | QDir::Hidden), QStringList{"catalogue photo.tif"});
+}
+
+TEST_F(MainWindow, ExternalEditorLeavesAFileItCannotWriteUntouched)
+{
+    // A folder the program may not write to: permissions for a user, a
+    // read-only mount for root, who ignores permissions.
+    const QString folder = home.filePath("locked");
+    QDir().mkpath(folder);
+    const QString photo = folder + "/photo.png";
+    cv::Mat m(200, 300, CV_8UC3, cv::Scalar(90, 160, 220));
+    cv::circle(m, cv::Point(150, 100), 60, cv::Scalar(20, 40, 200), cv::FILLED);
+    ASSERT_TRUE(cv::imwrite(photo.toStdString(), m));
+    QFile original(photo);
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    const QByteArray before = original.readAll();
+    original.close();
+    bool mounted = false;
+    if (::geteuid() == 0) {
+        const QByteArray dir = QFile::encodeName(folder);
+        if (::mount("strovane-test", dir.constData(), "tmpfs", 0, "size=4m") != 0)
+            GTEST_SKIP() << "no read-only folder can be made here";
+        mounted = true;
+        ASSERT_TRUE(cv::imwrite(photo.toStdString(), m));
+        ::mount(nullptr, dir.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr);
+    } else {
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    }
+
+    QProcess* p = startPainting({photo});
+    apply(p);
+    const QString box = windowNamed(kQuestionTitle, 120000);
+    EXPECT_FALSE(box.isEmpty()) << "the user is told";
+    if (!box.isEmpty())
+        press(box, "Return");
+    ASSERT_TRUE(p->waitForFinished(30000)) << log(p).toStdString();
+    EXPECT_NE(p->exitCode(), 0) << "no success is claimed";
+    QFile after(photo);
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), before) << "the caller's file is byte for byte as it was";
+    after.close();
+    if (mounted)
+        ::umount(QFile::encodeName(folder).constData());
+    else
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+TEST_F(MainWindow, TheWindowComesBackWhereTheUserLeftIt)
+{
+    setSetting("useExampleImage", false);
+    setSetting("showStartupWindow", false);
+    QProcess* first = start({});
+    const QString window = windowNamed(kMainTitle);
+    ASSERT_FALSE(window.isEmpty());
+    const QString openDialog = windowNamed("Open an Image");
+    if (!openDialog.isEmpty())
+        press(openDialog, "Escape");
+    xdotool({"windowsize", "--sync", window, "900", "620"});
+    xdotool({"windowmove", "--sync", window, "70", "40"});
+    QThread::msleep(500);
+    press(window, "ctrl+q");
+    ASSERT_TRUE(first->waitForFinished(30000));
+    EXPECT_TRUE(settingsText().contains("vmMain_width=900")) << settingsText().toStdString();
+
+    QProcess* second = start({});
+    const QString again = windowNamed(kMainTitle);
+    ASSERT_FALSE(again.isEmpty());
+    QThread::msleep(500);
+    const QString geometry = xdotool({"getwindowgeometry", again});
+    EXPECT_TRUE(geometry.contains("Position: 70,40")) << geometry.toStdString();
+    EXPECT_TRUE(geometry.contains("Geometry: 900x620")) << geometry.toStdString();
+    Q_UNUSED(second);
+}
+
+TEST_F(MainWindow, ACorruptPresetDatabaseIsSetAsideAndTheProgramStarts)
+{
+    const QString folder = home.filePath("data/Velmora Labs/Velmora Strovane 2");
+    QDir().mkpath(folder);
+    QFile broken(folder + "/presets.sqlite");
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write(QByteArray("SQLite format 3") + QByteArray(4096, '\x5a'));
+    broken.close();
+
+    QProcess* p = start({});
+    const QString box = windowNamed(kQuestionTitle);
+    ASSERT_FALSE(box.isEmpty()) << "the user is told";
+    press(box, "Return");
+    EXPECT_TRUE(waitForLog(p, "------ DONE loading module")) << log(p).toStdString();
+    const QStringList files = QDir(folder).entryList(QDir::Files);
+    EXPECT_TRUE(files.contains("presets.sqlite")) << files.join(' ').toStdString();
+    EXPECT_EQ(files.filter("presets.sqlite.unreadable-").size(), 1) << files.join(' ').toStdString();
+}
