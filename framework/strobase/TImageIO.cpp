@@ -119,8 +119,15 @@ cv::Mat upright(const cv::Mat& m, int orientation)
 
 // libpng reports errors by longjmp; the writer keeps no C++ objects with
 // destructors between setjmp and the calls that may jump.
+// The profile of the chosen space, embedded in every written file.
+QByteArray profileFor(const TImageIO::SaveOptions& options)
+{
+    return options.adobeRGB ? TIcc::adobeRGB() : TIcc::sRGB();
+}
+
 bool encodePng(const cv::Mat& image, const TImageIO::SaveOptions& options, std::vector<uchar>* out, QString* error)
 {
+    const QByteArray profile = profileFor(options);
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
@@ -148,6 +155,9 @@ bool encodePng(const cv::Mat& image, const TImageIO::SaveOptions& options, std::
                  image.channels() == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB,
                  options.pngInterlace ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
+    // libpng writes the profile chunk itself: exiv2 leaves its name empty.
+    png_set_iCCP(png, info, "ICC profile", PNG_COMPRESSION_TYPE_BASE,
+                 reinterpret_cast<png_const_bytep>(profile.constData()), png_uint_32(profile.size()));
     png_write_info(png, info);
     png_set_bgr(png);
     if (image.depth() == CV_16U)
@@ -238,7 +248,7 @@ void carryMetadata(Exiv2::Image& target, const QString& sourcePath, const cv::Si
     target.setXmpData(xmp);
 }
 
-bool addMetadata(std::vector<uchar>* bytes, const cv::Size& size, const TImageIO::SaveOptions& options,
+bool addMetadata(Kind kind, std::vector<uchar>* bytes, const cv::Size& size, const TImageIO::SaveOptions& options,
                  QString* error)
 {
     quietExiv2();
@@ -252,9 +262,11 @@ bool addMetadata(std::vector<uchar>* bytes, const cv::Size& size, const TImageIO
                 // A source without readable metadata gives none.
             }
         }
-        const QByteArray profile = options.adobeRGB ? TIcc::adobeRGB() : TIcc::sRGB();
-        Exiv2::DataBuf icc(bytesOf(profile), long(profile.size()));
-        image->setIccProfile(icc, false);
+        if (kind != Kind::Png) {
+            const QByteArray profile = profileFor(options);
+            Exiv2::DataBuf icc(bytesOf(profile), long(profile.size()));
+            image->setIccProfile(icc, false);
+        }
         image->writeMetadata();
         Exiv2::BasicIo& io = image->io();
         io.open();
@@ -431,7 +443,7 @@ bool save(const QString& path, const cv::Mat& image, const SaveOptions& options,
             return false;
     }
     std::vector<uchar> bytes;
-    if (!encode(kind, out, options, &bytes, error) || !addMetadata(&bytes, out.size(), options, error)) {
+    if (!encode(kind, out, options, &bytes, error) || !addMetadata(kind, &bytes, out.size(), options, error)) {
         *error = QStringLiteral("%1: %2").arg(path, *error);
         return false;
     }

@@ -186,10 +186,11 @@ QObject* TDatabaseInterface::preset() const
 QVariantList TDatabaseInterface::styles() const
 {
     QSqlQuery q(m_db);
-    q.prepare(QStringLiteral("SELECT guid, name, builtin, thumbnail, module FROM styles"
-                             " WHERE ? = '' OR module = ? ORDER BY builtin DESC, position, name COLLATE NOCASE"));
-    q.addBindValue(m_moduleUid);
-    q.addBindValue(m_moduleUid);
+    // Before a module is named, the whole catalogue.
+    q.prepare(QStringLiteral("SELECT guid, name, builtin, thumbnail, module FROM styles WHERE module = ? OR ? = ''"
+                             " ORDER BY builtin DESC, position, name COLLATE NOCASE"));
+    q.addBindValue(m_moduleUid.isNull() ? QStringLiteral("") : m_moduleUid);
+    q.addBindValue(m_moduleUid.isNull() ? QStringLiteral("") : m_moduleUid);
     QVariantList list;
     if (!q.exec())
         return list;

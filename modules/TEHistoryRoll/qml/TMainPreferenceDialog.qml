@@ -58,6 +58,7 @@ Dialog {
             },
             TDialogButton {
                 id: ok
+                objectName: "okButton"
                 text: qsTr("OK")
                 isDefault: true
                 onClicked: {
