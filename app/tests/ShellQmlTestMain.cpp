@@ -1,36 +1,18 @@
 // Qt Quick Test runner for the history shell's documents, with the
 // program's delegate and OpenGL defaults and its QML folder.
+#include "QmlTestSetup.h"
 #include "VmAppDelegate.h"
 
-#include <Strobase.h>
-
-#include <QCoreApplication>
-#include <QQmlContext>
-#include <QQmlEngine>
 #include <QtQuickTest>
 
-class Setup : public QObject {
+class Setup : public QmlTestSetup {
     Q_OBJECT
-public:
-    Setup()
+protected:
+    void publish(QQmlContext* context) override
     {
-        QCoreApplication::setOrganizationName(QStringLiteral("Velmora Labs Tests"));
-        QCoreApplication::setApplicationName(QStringLiteral("Velmora Strovane 2"));
-        Strobase::setOpenGLDefaults();
-    }
-
-public slots:
-    void applicationAvailable()
-    {
-        Strobase::init(QString(), QUrl(), QCoreApplication::applicationDirPath() + QStringLiteral("/tgrc"));
-    }
-    void qmlEngineAvailable(QQmlEngine* engine)
-    {
-        engine->addImportPath(QCoreApplication::applicationDirPath() + QStringLiteral("/qml"));
         qmlRegisterType<VmAppDelegate>("VmAppDelegate", 1, 0, "VmAppDelegate");
-        engine->rootContext()->setContextProperty(QStringLiteral("tAppDelegate"), &m_delegate);
-        engine->rootContext()->setContextProperty(QStringLiteral("binFolder"),
-                                                  QUrl::fromLocalFile(QCoreApplication::applicationDirPath()));
+        context->setContextProperty(QStringLiteral("tAppDelegate"), &m_delegate);
+        context->setContextProperty(QStringLiteral("binFolder"), QUrl::fromLocalFile(QCoreApplication::applicationDirPath()));
     }
 
 private:

@@ -1,29 +1,24 @@
 // Qt Quick Test runner for the framework's QML modules: the program's OpenGL
 // defaults, its QML folder, and a probe that reads back the previews views
 // were handed.
-#include <Strobase.h>
+#include "QmlTestSetup.h"
+
 #include <TGLWorkerThread.h>
 #include <TPreviewHub.h>
 #include <TSMat.h>
 
 #include <QColor>
-#include <QCoreApplication>
-#include <QDir>
-#include <QQmlContext>
-#include <QQmlEngine>
 #include <QUrl>
 #include <QtQuickTest>
 
 class Probe : public QObject {
     Q_OBJECT
     Q_PROPERTY(QUrl exampleUrl READ exampleUrl CONSTANT)
-    Q_PROPERTY(QString tempDir READ tempDir CONSTANT)
 public:
     QUrl exampleUrl() const
     {
         return QUrl::fromLocalFile(QCoreApplication::applicationDirPath() + QStringLiteral("/Resources/images/example.jpg"));
     }
-    QString tempDir() const { return QDir::tempPath(); }
 
     // The colour of a pixel of the preview a view was handed, read back
     // from the GPU.
@@ -39,25 +34,10 @@ public:
     }
 };
 
-class Setup : public QObject {
+class Setup : public QmlTestSetup {
     Q_OBJECT
-public:
-    Setup()
-    {
-        QCoreApplication::setOrganizationName(QStringLiteral("Velmora Labs Tests"));
-        Strobase::setOpenGLDefaults();
-    }
-
-public slots:
-    void applicationAvailable()
-    {
-        Strobase::init(QString(), QUrl(), QCoreApplication::applicationDirPath() + QStringLiteral("/tgrc"));
-    }
-    void qmlEngineAvailable(QQmlEngine* engine)
-    {
-        engine->addImportPath(QCoreApplication::applicationDirPath() + QStringLiteral("/qml"));
-        engine->rootContext()->setContextProperty(QStringLiteral("probe"), &m_probe);
-    }
+protected:
+    void publish(QQmlContext* context) override { context->setContextProperty(QStringLiteral("probe"), &m_probe); }
 
 private:
     Probe m_probe;
