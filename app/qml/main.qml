@@ -120,8 +120,10 @@ ApplicationWindow {
                 tDatabase.setModuleUid(moduleUrl)
                 moduleLoader.setSource(moduleUrl, { input: topLevelLoader.item.output })
             })
-            if (mainSettings.showStartupWindow)
+            if (mainSettings.showStartupWindow) {
+                console.log("start-up window shown")
                 tStartup.show()
+            }
             switch (tAppDelegate.editorMode) {
             case VmAppDelegate.Standalone:
                 if (mainSettings.useExampleImage)

@@ -175,6 +175,18 @@ TEST_F(MainWindow, WithoutTheExampleTheOpenDialogComesUpAndOpensTheChosenImage)
     EXPECT_FALSE(log(p).contains("2560")) << "the example stays closed";
 }
 
+TEST_F(MainWindow, TheStartUpWindowFollowsItsSetting)
+{
+    for (const bool show : {true, false}) {
+        setSetting("showStartupWindow", show);
+        QProcess* p = start({});
+        ASSERT_TRUE(waitForLog(p, "------ DONE loading module")) << log(p).toStdString();
+        EXPECT_EQ(log(p).contains("start-up window shown"), show) << show;
+        p->kill();
+        p->waitForFinished(5000);
+    }
+}
+
 TEST_F(MainWindow, ClosingWithUnsavedWorkAsksFirst)
 {
     QProcess* p = startPainting();

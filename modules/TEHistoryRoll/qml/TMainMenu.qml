@@ -32,6 +32,11 @@ MenuBar {
         MenuItem { action: bar.actions.actNewProject }
         MenuItem { action: bar.actions.actSaveImage }
         MenuSeparator {}
+        MenuItem {
+            text: qsTr("Import Brush Set...")
+            enabled: tImportBrush !== undefined
+            onTriggered: tImportBrush.open()
+        }
         MenuItem { action: bar.actions.actPreference }
         MenuSeparator {}
         MenuItem { action: bar.actions.actExit }
