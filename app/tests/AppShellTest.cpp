@@ -50,6 +50,8 @@ class Delegate : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // A home of its own: ctest runs these tests in parallel processes.
+        qputenv("HOME", home.path().toLocal8Bit());
         QStandardPaths::setTestModeEnabled(true);
         QCoreApplication::setOrganizationName(QStringLiteral("Velmora Labs"));
         QCoreApplication::setApplicationName(QStringLiteral("Velmora Strovane 2"));
@@ -58,6 +60,7 @@ protected:
         QDir(dataLocation).removeRecursively();
         QDir(QDir::cleanPath(dataLocation + "/../Velmora Strovane")).removeRecursively();
     }
+    QTemporaryDir home;
     QString dataLocation;
 };
 

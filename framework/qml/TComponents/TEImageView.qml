@@ -21,6 +21,9 @@ Rectangle {
     property real maxZoom: 8
     property real fitZoom: 1
     property bool panningEnabled: false
+    // While true the zoom follows fitZoom (the view or the image changed
+    // size); any other zoom ends it.
+    property bool followFit: false
     property real panX: 0
     property real panY: 0
     readonly property alias previewItem: preview
@@ -30,6 +33,18 @@ Rectangle {
     function computeFitZoom(image, areaWidth, areaHeight) {
         return VM.fitZoom(image ? image.width : 0, image ? image.height : 0, areaWidth, areaHeight)
     }
+    // Shows the whole image, and keeps it whole as the view changes.
+    function fit() {
+        zoom = fitZoom
+        resetPannning()
+        followFit = true
+    }
+    onFitZoomChanged: {
+        if (followFit) {
+            zoom = fitZoom
+            resetPannning()
+        }
+    }
     function resetPannning() {
         panX = 0
         panY = 0
@@ -38,6 +53,7 @@ Rectangle {
     // place; the centre of the view when no point is given.
     function zoomAbout(newZoom, x, y) {
         newZoom = VM.clampZoom(newZoom, minZoom, maxZoom)
+        followFit = false
         var cx = x === undefined ? 0 : x - width / 2
         var cy = y === undefined ? 0 : y - height / 2
         var px = VM.panForZoomAbout(panX, zoom, newZoom, cx)

@@ -177,10 +177,7 @@ Item {
         text: "Fit"
         tooltip: qsTr("Show the whole image")
         iconSource: "qrc:/TComponents/icons/fit_ffffff_25.png"
-        onTriggered: {
-            imPreview.zoom = imPreview.fitZoom
-            imPreview.resetPannning()
-        }
+        onTriggered: imPreview.fit()
     }
     Action {
         id: actPanning

@@ -55,8 +55,8 @@ Item {
             // between pictures of one size keep the zoom.
             if (output.width !== lastSize.width || output.height !== lastSize.height) {
                 lastSize = Qt.size(output.width, output.height)
-                imagePreview.zoom = imagePreview.computeFitZoom(output, leftPanel.width * 0.95, leftPanel.height * 0.95)
-                imagePreview.resetPannning()
+                // After fitZoom has followed the new image.
+                Qt.callLater(imagePreview.fit)
             }
         }
         onReadyToQuit: Qt.quit()

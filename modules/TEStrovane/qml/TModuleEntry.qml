@@ -12,6 +12,7 @@ TEModuleBase {
     id: _top
     anchors.fill: parent
     teffect: teffect
+    settings: TMainPreference {}
     maxScale: 1.0
     mainMenu: topLevelLoader.item ? topLevelLoader.item.mainMenu : null
     property bool applying: false
