@@ -15,6 +15,12 @@ struct StrovaneParam {
     TParamType type;
     QVariant defaultValue;
     StageSpec stage;
+    UiSpec ui;
 };
 
 const QVector<StrovaneParam>& strovaneParams();
+// The row of a key, null when there is none.
+const StrovaneParam* strovaneParam(const QString& key);
+// Whether a value lies in the parameter's range (always, for types without
+// one); outside, why not in one line.
+bool inRange(const StrovaneParam& param, const QVariant& value, QString* why);

@@ -12,8 +12,10 @@
 int listParams()
 {
     for (const StrovaneParam& p : strovaneParams()) {
-        std::printf("%s\t%s\t%s\n", qPrintable(p.key), qPrintable(TParam::typeName(p.type)),
-                    qPrintable(TParam::toText(p.defaultValue)));
+        const QString min = p.ui.ranged ? QString::number(p.ui.min) : QString();
+        const QString max = p.ui.ranged ? QString::number(p.ui.max) : QString();
+        std::printf("%s\t%s\t%s\t%s\t%s\n", qPrintable(p.key), qPrintable(TParam::typeName(p.type)),
+                    qPrintable(TParam::toText(p.defaultValue)), qPrintable(min), qPrintable(max));
     }
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "RenderCommand.h"
 
 #include "StrovaneModule.h"
+#include "StrovaneParams.h"
 
 #include <Strobase.h>
 #include <TEFactory.h>
@@ -60,6 +61,9 @@ bool parseAssignments(const TEffect& effect, const QStringList& assignments, QLi
             *error = QStringLiteral("bad %1 value in \"%2\"").arg(TParam::typeName(effect.paramType(key)), assignment);
             return false;
         }
+        const StrovaneParam* param = strovaneParam(key);
+        if (param && !inRange(*param, value, error))
+            return false;
         values->append({key, value});
     }
     return true;

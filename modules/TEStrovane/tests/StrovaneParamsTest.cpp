@@ -217,3 +217,31 @@ TEST(StrovaneParams, StageColumnsDescribeTheWorkerLists)
                            "reveal.size", "reveal.spread", "reveal.center.x", "reveal.center.y",
                            "bg.canvas.texture.color", "bg.type", "bg.canvas.texture.xdir", "bg.canvas.texture.ydir"}));
 }
+
+TEST(StrovaneParams, UiColumnsGiveEveryControlItsLabelPanelAndRange)
+{
+    QMap<QString, QStringList> panels;
+    for (const StrovaneParam& p : strovaneParams()) {
+        const bool number = p.type == TParamType::Float || p.type == TParamType::Int;
+        EXPECT_EQ(p.ui.ranged, number) << p.key.toStdString() << ": numbers have a range, other types none";
+        if (p.ui.ranged) {
+            EXPECT_LT(p.ui.min, p.ui.max) << p.key.toStdString();
+            QString why;
+            EXPECT_TRUE(inRange(p, p.defaultValue, &why)) << p.key.toStdString() << ": the default lies in the range";
+            EXPECT_FALSE(inRange(p, p.ui.max + 0.001, &why));
+            EXPECT_EQ(why, QStringLiteral("%1 must lie between %2 and %3").arg(p.key).arg(p.ui.min).arg(p.ui.max));
+        }
+        EXPECT_STRNE(p.ui.label, "") << p.key.toStdString();
+        panels[QLatin1String(p.ui.group)] << p.key;
+    }
+    EXPECT_EQ(panels.value("COLOR").size(), 27);
+    EXPECT_EQ(panels.value(""), QStringList{"stroke_thickness"}) << "the one parameter without a control";
+    EXPECT_TRUE(panels.value("TEXTURE").contains("canvas_type"));
+    EXPECT_TRUE(panels.value("LIGHTING").contains("bg_canvas_texture_dir"));
+    const StrovaneParam* width = strovaneParam(QStringLiteral("stroke_width"));
+    ASSERT_TRUE(width);
+    EXPECT_STREQ(width->ui.label, "Stroke Width");
+    EXPECT_EQ(width->ui.min, -1.0);
+    EXPECT_STREQ(strovaneParam(QStringLiteral("hsl_lum_aqua"))->ui.label, "Lightness (aqua)");
+    EXPECT_EQ(strovaneParam(QStringLiteral("no_such_key")), nullptr);
+}

@@ -37,16 +37,20 @@ TEST(RenderCli, ListParamsPrintsTheTable)
 {
     const CliRun r = render({QStringLiteral("--list-params")});
     ASSERT_EQ(r.exitCode, 0) << r.err.constData();
-    const QList<QByteArray> lines = r.out.trimmed().split('\n');
+    QList<QByteArray> lines = r.out.split('\n');
+    ASSERT_TRUE(lines.last().isEmpty()) << "every line ends with a newline";
+    lines.removeLast(); // after the last newline; the tabs of empty columns stay
     ASSERT_EQ(lines.size(), 60);
-    EXPECT_EQ(lines.first(), QByteArray("stroke_type\tstring\te626558c-77dc-4b33-b795-ca2642b2ed21"));
-    EXPECT_EQ(lines.at(1), QByteArray("stroke_brush_size\tfloat\t0.5"));
-    EXPECT_TRUE(lines.contains("density_level\tint\t1"));
-    EXPECT_TRUE(lines.contains("bg_type\tbool\tfalse"));
-    EXPECT_TRUE(lines.contains("reveal_center\tpoint\t0.5,0.5"));
-    EXPECT_TRUE(lines.contains("bg_canvas_texture_dir\tpoint\t1,0"));
-    EXPECT_TRUE(lines.contains("reveal_size\tfloat\t1"));
-    EXPECT_EQ(lines.last(), QByteArray("vignette_color\tcolour\t#000000ff"));
+    // key, type, default, minimum, maximum (empty without a range)
+    EXPECT_EQ(lines.first(), QByteArray("stroke_type\tstring\te626558c-77dc-4b33-b795-ca2642b2ed21\t\t"));
+    EXPECT_EQ(lines.at(1), QByteArray("stroke_brush_size\tfloat\t0.5\t0\t1"));
+    EXPECT_TRUE(lines.contains("density_level\tint\t1\t0\t2"));
+    EXPECT_TRUE(lines.contains("bg_type\tbool\tfalse\t\t"));
+    EXPECT_TRUE(lines.contains("reveal_center\tpoint\t0.5,0.5\t\t"));
+    EXPECT_TRUE(lines.contains("bg_canvas_texture_dir\tpoint\t1,0\t\t"));
+    EXPECT_TRUE(lines.contains("reveal_size\tfloat\t1\t0\t1"));
+    EXPECT_TRUE(lines.contains("hsl_sat_all\tfloat\t0\t-1\t1"));
+    EXPECT_EQ(lines.last(), QByteArray("vignette_color\tcolour\t#000000ff\t\t"));
 }
 
 TEST(RenderCli, ConvertsAnOldPreset)
@@ -89,6 +93,7 @@ TEST(RenderCli, BadInputIsAOneLineErrorWithExitCode2)
         EXPECT_TRUE(r.out.isEmpty()) << f.toStdString();
         EXPECT_EQ(r.err.count('\n'), 1) << r.err.constData();
         EXPECT_TRUE(r.err.startsWith("strovane-render: ")) << r.err.constData();
+        EXPECT_EQ(r.err.count('\n'), 1) << "one line: " << r.err.constData();
     }
     EXPECT_EQ(render({QStringLiteral("--no-such-option")}).exitCode, 2);
     EXPECT_EQ(render({QStringLiteral("--convert-preset")}).exitCode, 2);
@@ -173,6 +178,9 @@ TEST(RenderCli, BadRequestsFailWithoutWritingOutput)
         {"--set", "stroke_brush_size=big", kExample, out},
         {"--set", "reveal_center=0.5", kExample, out},
         {"--then", "density_level=1.5", kExample, out},
+        {"--set", "stroke_brush_size=1.01", kExample, out},
+        {"--set", "stroke_width=-1.5", kExample, out},
+        {"--then", "density_level=3", kExample, out},
         {"--depth", "16", kExample, dir.filePath("never.jpg")},
         {"--decimation", "0", kExample, out},
         {kExample, dir.filePath("never.bmp")},
