@@ -51,3 +51,17 @@ void TStrovane::setLowResolutionMode(bool lowResolutionMode)
     if (setViewSwitch(kLowResolutionMode, lowResolutionMode))
         emit lowResolutionModeChanged(lowResolutionMode);
 }
+
+QVariantMap TStrovane::paramInfo(const QString& key) const
+{
+    const StrovaneParam* p = strovaneParam(key);
+    if (!p)
+        return QVariantMap();
+    QVariantMap info{{QStringLiteral("label"), QString::fromUtf8(p->ui.label)},
+                     {QStringLiteral("group"), QString::fromUtf8(p->ui.group)}};
+    if (p->ui.ranged) {
+        info.insert(QStringLiteral("min"), p->ui.min);
+        info.insert(QStringLiteral("max"), p->ui.max);
+    }
+    return info;
+}

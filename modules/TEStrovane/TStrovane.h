@@ -32,6 +32,9 @@ public:
 
     STROVANE_PARAMS(STROVANE_GETTER)
     bool showPainting() const;
+    // What a control shows of a parameter: "label", "group" (its panel) and,
+    // for numbers, "min" and "max"; empty for an unknown key.
+    Q_INVOKABLE QVariantMap paramInfo(const QString& key) const;
     bool lowResolutionMode() const;
 
 public slots:

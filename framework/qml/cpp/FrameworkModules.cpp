@@ -44,7 +44,8 @@ void registerFrameworkModule(const char* uri)
         qmlRegisterType<TPreviewImage>(uri, 1, 0, "TPreviewImage");
         registerDocuments(uri, {"TEImageView", "TProgressBar", "TToolBar", "TToolButtonIcon", "TMenuStyle",
                                 "TSaveJPEGDialog", "TSaveTiffDialog", "TSavePngDialog", "TSaveDialogBase", "TComboOption", "TCheckOption",
-                                "TEStartupBase", "TEModuleBase"});
+                                "TEStartupBase", "TEModuleBase", "TParamPanel", "PmSlider", "PmSegments",
+                                "PmToggleButtonStd", "PmTriToggleButtonStd", "PmHSLCtrlTE"});
     } else if (module == "TPresets") {
         qmlRegisterType<TDatabaseInterface>(uri, 1, 0, "TDatabaseInterface");
         qmlRegisterType<TBrushSetImporter>(uri, 1, 0, "TBrushSetImporter");

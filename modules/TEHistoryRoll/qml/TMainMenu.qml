@@ -34,7 +34,7 @@ MenuBar {
         MenuSeparator {}
         MenuItem {
             text: qsTr("Import Brush Set...")
-            enabled: tImportBrush !== undefined
+            enabled: typeof tImportBrush !== "undefined" && tImportBrush !== undefined
             onTriggered: tImportBrush.open()
         }
         MenuItem { action: bar.actions.actPreference }

@@ -16,6 +16,15 @@ TEModuleBase {
     maxScale: 1.0
     mainMenu: topLevelLoader.item ? topLevelLoader.item.mainMenu : null
     property bool applying: false
+    // The rules compare the float parameters as the user set them: 0.2 is
+    // not above 0.2, whatever its float holds.
+    function above(value, limit) { return value - limit > 1e-6 }
+    property bool showStyles: mainSettings.startWithPresetPanel
+    property alias strokePanel: strokePanel
+    property alias colorPanel: colorPanel
+    property alias lightingPanel: lightingPanel
+    property alias texturePanel: texturePanel
+    property alias hoveredHSLColor: hslControl.hoveredColor
     // The preview is painted at about the resolution it is shown at.
     readonly property var view: topLevelLoader.item ? topLevelLoader.item.imageView : null
     readonly property int previewDecimation: view ? Math.max(1, Math.min(8, Math.floor(1 / Math.max(view.zoom, 0.01)))) : 1
@@ -79,12 +88,119 @@ TEModuleBase {
         TToolBar {
             id: header
             anchors { left: parent.left; right: parent.right; top: parent.top }
-            Text {
+            PmSegments {
+                objectName: "panelTabs"
                 anchors.verticalCenter: parent.verticalCenter
-                text: qsTr("Painting")
-                color: TC.colorText
-                font.pointSize: TC.fontSizeTitle
+                width: parent.width - 2 * TC.spacing
+                texts: [qsTr("Adjust"), qsTr("Styles")]
+                index: _top.showStyles ? 1 : 0
+                onActivated: _top.showStyles = index === 1
             }
+        }
+        ScrollView {
+            id: adjust
+            visible: !_top.showStyles
+            anchors { left: parent.left; right: parent.right; top: header.bottom; bottom: footer.top }
+            anchors.bottomMargin: 4
+            horizontalScrollBarPolicy: Qt.ScrollBarAlwaysOff
+            Column {
+                width: adjust.viewport.width
+                spacing: 1
+
+                TParamPanel {
+                    id: strokePanel
+                    title: qsTr("STROKE")
+                    expanded: true
+                    PmTriToggleButtonStd {
+                        label: teffect.paramInfo("density_level").label
+                        texts: [qsTr("Few"), qsTr("Some"), qsTr("Many")]
+                        value: teffect.density_level
+                        onUpdate: {
+                            console.log("tritoggleBUtton onUpdateValue", value)
+                            teffect.density_level = value
+                            teffect.procPreview()
+                        }
+                        onUndoPoint: {
+                            console.log("tritoggleBUtton setUndoPoint")
+                            teffect.setUndoPoint()
+                        }
+                    }
+                    PmSlider { effect: teffect; key: "stroke_brush_size"; objectName: key }
+                    PmSlider { effect: teffect; key: "stroke_paint_volume"; objectName: key }
+                    PmSlider {
+                        effect: teffect; key: "stroke_balance"; objectName: key
+                        enabled: _top.above(teffect.stroke_paint_volume, 0.2) && _top.above(teffect.stroke_paint_opacity, 0.2)
+                    }
+                    PmSlider { effect: teffect; key: "stroke_paint_opacity"; objectName: key }
+                    PmSlider { effect: teffect; key: "stroke_rotation"; objectName: key }
+                    PmSlider { effect: teffect; key: "stroke_rotation_jitter"; objectName: key }
+                    PmSlider { effect: teffect; key: "stroke_color_jitter"; objectName: key }
+                    PmSlider { effect: teffect; key: "stroke_width"; objectName: key }
+                    PmSlider { effect: teffect; key: "stroke_length"; objectName: key }
+                    PmSlider { effect: teffect; key: "stroke_abstraction"; objectName: key }
+                    PmSlider { effect: teffect; key: "stroke_smudgesize"; objectName: key }
+                    PmSlider { effect: teffect; key: "reveal_size"; objectName: key }
+                    PmSlider {
+                        effect: teffect; key: "reveal_spread"; objectName: key
+                        enabled: Math.abs(teffect.reveal_size - 1) > 1e-6
+                    }
+                }
+                TParamPanel {
+                    id: colorPanel
+                    title: qsTr("COLOR")
+                    expanded: false
+                    PmHSLCtrlTE { id: hslControl; effect: teffect }
+                }
+                TParamPanel {
+                    id: lightingPanel
+                    title: qsTr("LIGHTING")
+                    expanded: false
+                    PmSlider { effect: teffect; key: "stroke_lightness"; objectName: key }
+                    PmSlider { effect: teffect; key: "stroke_contrast"; objectName: key }
+                    PmSlider { effect: teffect; key: "stroke_highlight"; objectName: key }
+                    PmSlider { effect: teffect; key: "stroke_shadow"; objectName: key }
+                    PmSlider { effect: teffect; key: "vignette_midpoint"; objectName: key }
+                    PmSlider {
+                        effect: teffect; key: "vignette_amount"; objectName: key
+                        enabled: _top.above(teffect.vignette_midpoint, 0)
+                    }
+                    PmSlider {
+                        effect: teffect; key: "vignette_transition"; objectName: key
+                        enabled: _top.above(teffect.vignette_midpoint, 0)
+                    }
+                    PmSlider {
+                        effect: teffect; key: "vignette_roundness"; objectName: key
+                        enabled: _top.above(teffect.vignette_midpoint, 0)
+                    }
+                }
+                TParamPanel {
+                    id: texturePanel
+                    title: qsTr("TEXTURE")
+                    expanded: false
+                    PmSlider { effect: teffect; key: "bg_canvas_texture_strength"; objectName: key }
+                    PmSlider {
+                        effect: teffect; key: "bg_canvas_texture_scale"; objectName: key
+                        enabled: _top.above(teffect.bg_canvas_texture_strength, 0)
+                    }
+                    PmToggleButtonStd {
+                        label: teffect.paramInfo("bg_type").label
+                        leftText: qsTr("Solid")
+                        rightText: qsTr("Original")
+                        checked: teffect.bg_type
+                        onUpdate: {
+                            teffect.bg_type = checked
+                            teffect.procPreview()
+                        }
+                        onUndoPoint: teffect.setUndoPoint()
+                    }
+                }
+            }
+        }
+        TStylePanel {
+            visible: _top.showStyles
+            anchors { left: parent.left; right: parent.right; top: header.bottom; bottom: footer.top }
+            effect: teffect
+            database: tDatabase
         }
         Rectangle {
             id: footer

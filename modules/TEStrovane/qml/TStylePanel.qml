@@ -1,0 +1,121 @@
+import QtQuick 2.5
+import QtQuick.Controls 1.4
+import QtQuick.Controls.Styles 1.4
+import TBase 1.0
+import TControls 1.0
+import TComponents 1.0
+import "qrc:/TBase/TmConfigure.js" as TC
+
+// The painting styles of the preset database as thumbnails with names: a
+// click puts a style's settings into the effect as one undo step. The
+// current settings can be kept as a style of the user's own.
+Item {
+    id: _top
+    property var effect
+    property var database
+    property string message: ""
+
+    function applyStyle(guid) {
+        var preset = JSON.parse(database.presetOf(guid))
+        effect.setPreset(preset)
+        effect.setUndoPoint()
+        effect.procPreview()
+    }
+    function saveStyle(name) {
+        message = database.saveStyle(name, TUtils.presetToString(effect.getPreset()))
+        if (message === "")
+            nameField.text = ""
+    }
+
+    GridView {
+        id: grid
+        objectName: "styleGrid"
+        anchors { left: parent.left; right: parent.right; top: parent.top; bottom: saveRow.top; margins: TC.spacing }
+        clip: true
+        cellWidth: width / 2
+        cellHeight: cellWidth * 150 / 240 + 22
+        model: _top.database ? _top.database.styles : []
+        delegate: Item {
+            width: grid.cellWidth
+            height: grid.cellHeight
+            Image {
+                id: thumb
+                anchors { left: parent.left; right: parent.right; top: parent.top; margins: 3 }
+                height: width * 150 / 240
+                source: modelData.thumbnail || ""
+                fillMode: Image.PreserveAspectCrop
+                asynchronous: true
+                Rectangle {
+                    anchors.fill: parent
+                    color: "transparent"
+                    border.color: area.containsMouse ? TC.colorAccent : TC.colorBorder
+                    border.width: area.containsMouse ? 2 : 1
+                }
+                Rectangle {
+                    visible: thumb.status !== Image.Ready
+                    anchors.fill: parent
+                    color: TC.colorPanelLight
+                    Text { anchors.centerIn: parent; text: qsTr("Your style"); color: TC.colorTextDim; font.pointSize: TC.fontSizeSmall }
+                }
+            }
+            Text {
+                anchors { left: parent.left; right: parent.right; top: thumb.bottom; topMargin: 2; leftMargin: 3 }
+                text: modelData.name
+                elide: Text.ElideRight
+                color: TC.colorText
+                font.pointSize: TC.fontSizeSmall
+            }
+            MouseArea {
+                id: area
+                anchors.fill: parent
+                hoverEnabled: true
+                acceptedButtons: Qt.LeftButton | Qt.RightButton
+                onClicked: {
+                    if (mouse.button === Qt.RightButton && !modelData.builtIn)
+                        _top.message = _top.database.deleteStyle(modelData.guid)
+                    else
+                        _top.applyStyle(modelData.guid)
+                }
+            }
+        }
+    }
+    Column {
+        id: saveRow
+        anchors { left: parent.left; right: parent.right; bottom: parent.bottom; margins: TC.spacing }
+        spacing: 4
+        Text {
+            visible: _top.message !== ""
+            width: parent.width
+            text: _top.message
+            wrapMode: Text.WordWrap
+            color: TC.colorError
+            font.pointSize: TC.fontSizeSmall
+        }
+        Row {
+            spacing: TC.spacing
+            TextField {
+                id: nameField
+                objectName: "styleName"
+                width: saveRow.width - saveButton.width - TC.spacing
+                placeholderText: qsTr("Name of a new style")
+                onAccepted: _top.saveStyle(text)
+                style: TextFieldStyle {
+                    textColor: TC.colorText
+                    placeholderTextColor: TC.colorTextDim
+                    background: Rectangle {
+                        implicitHeight: 26
+                        radius: TC.radius
+                        color: TC.colorInput
+                        border.color: control.activeFocus ? TC.colorAccent : TC.colorSeparator
+                    }
+                }
+            }
+            TDialogButton {
+                id: saveButton
+                text: qsTr("Keep Style")
+                enabled: nameField.text.trim() !== ""
+                onClicked: _top.saveStyle(nameField.text)
+            }
+        }
+    }
+}
