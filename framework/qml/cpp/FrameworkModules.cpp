@@ -7,6 +7,7 @@
 #include "TNetworkUtils.h"
 #include "TPresetStore.h"
 #include "TPreviewImage.h"
+#include "TTextureCatalogue.h"
 #include "TUtils.h"
 
 #include <TStroServer.h>
@@ -42,10 +43,12 @@ void registerFrameworkModule(const char* uri)
         registerDocuments(uri, {"TErrorDialog", "TMessageDialog", "TDialogButton", "TDialogFrame"});
     } else if (module == "TComponents") {
         qmlRegisterType<TPreviewImage>(uri, 1, 0, "TPreviewImage");
+        qmlRegisterType<TTextureCatalogue>(uri, 1, 0, "TTextureCatalogue");
         registerDocuments(uri, {"TEImageView", "TProgressBar", "TToolBar", "TToolButtonIcon", "TMenuStyle",
                                 "TSaveJPEGDialog", "TSaveTiffDialog", "TSavePngDialog", "TSaveDialogBase", "TComboOption", "TCheckOption",
                                 "TEStartupBase", "TEModuleBase", "TParamPanel", "PmSlider", "PmSegments",
-                                "PmToggleButtonStd", "PmTriToggleButtonStd", "PmHSLCtrlTE"});
+                                "PmToggleButtonStd", "PmTriToggleButtonStd", "PmHSLCtrlTE", "TextureBrowser",
+                                "PmColorPicker", "PmPositionPicker", "PmDirectionPicker", "TEModuleMaskingPanel"});
     } else if (module == "TPresets") {
         qmlRegisterType<TDatabaseInterface>(uri, 1, 0, "TDatabaseInterface");
         qmlRegisterType<TBrushSetImporter>(uri, 1, 0, "TBrushSetImporter");

@@ -24,6 +24,20 @@ TEModuleBase {
     property alias colorPanel: colorPanel
     property alias lightingPanel: lightingPanel
     property alias texturePanel: texturePanel
+    property alias maskingPanel: maskingPanel
+    readonly property string stroke_type: teffect.stroke_type
+    readonly property string canvas_type: teffect.canvas_type
+    readonly property real imageAspect: input && input.height > 0 ? input.width / input.height : 1.5
+
+    function setAndPreview(key, value) {
+        teffect[key] = value
+        teffect.procPreview()
+    }
+    // One change that is its own undo step (a choice, not a drag).
+    function setAndKeep(key, value) {
+        setAndPreview(key, value)
+        teffect.setUndoPoint()
+    }
     property alias hoveredHSLColor: hslControl.hoveredColor
     // The preview is painted at about the resolution it is shown at.
     readonly property var view: topLevelLoader.item ? topLevelLoader.item.imageView : null
@@ -40,6 +54,15 @@ TEModuleBase {
     Shortcut {
         sequence: "Ctrl+Return"
         onActivated: _top.apply()
+    }
+    // Undo and redo of the painting's settings, wherever the focus is.
+    Shortcut {
+        sequences: [StandardKey.Undo]
+        onActivated: if (teffect.canUndo) { teffect.undo(); teffect.procPreview() }
+    }
+    Shortcut {
+        sequences: [StandardKey.Redo, "Ctrl+Shift+Z"]
+        onActivated: if (teffect.canRedo) { teffect.redo(); teffect.procPreview() }
     }
     Shortcut {
         sequence: "Escape"
@@ -76,7 +99,56 @@ TEModuleBase {
         if (!input)
             return
         console.log("input changed inside module", input.width, input.height, input.uid)
+        if (input.width > 0) {
+            // A mask belongs to the picture it was painted on.
+            maskingPanel.expanded = false
+            teffect.maskType = 0
+        }
         teffect.procPreview()
+    }
+
+    // While the mask panel is open, the mouse paints the mask on the preview.
+    MouseArea {
+        id: maskPainter
+        objectName: "maskPainter"
+        anchors { left: parent.left; right: panel.left; top: parent.top; bottom: parent.bottom }
+        enabled: maskingPanel.active && _top.view !== null
+        hoverEnabled: enabled
+        cursorShape: enabled ? Qt.CrossCursor : Qt.ArrowCursor
+        function paint(mouse) {
+            var item = _top.view.previewItem
+            var p = maskPainter.mapToItem(item, mouse.x, mouse.y)
+            if (p.x < 0 || p.y < 0 || p.x > item.width || p.y > item.height)
+                return
+            maskingPanel.paintAt(Qt.point(p.x / item.width, p.y / item.height))
+            if (!previewTimer.running)
+                previewTimer.start()
+        }
+        onPressed: paint(mouse)
+        onPositionChanged: if (pressed) paint(mouse)
+        onReleased: {
+            previewTimer.stop()
+            teffect.procPreview()
+        }
+        Timer {
+            id: previewTimer
+            interval: 150
+            onTriggered: teffect.procPreview()
+        }
+        Rectangle {
+            // The brush, at the size it paints.
+            visible: maskPainter.enabled && maskPainter.containsMouse
+            readonly property real diameter: _top.view && _top.input
+                ? 2 * maskingPanel.brushSize * 0.25 * Math.min(_top.input.width, _top.input.height) * _top.view.zoom : 0
+            width: diameter
+            height: diameter
+            radius: diameter / 2
+            x: maskPainter.mouseX - diameter / 2
+            y: maskPainter.mouseY - diameter / 2
+            color: "transparent"
+            border.color: maskingPanel.paintIn ? "#80e08a" : "#f08070"
+            border.width: 2
+        }
     }
 
     Rectangle {
@@ -111,6 +183,14 @@ TEModuleBase {
                     id: strokePanel
                     title: qsTr("STROKE")
                     expanded: true
+                    TextureBrowser {
+                        id: brushBrowser
+                        objectName: "brushBrowser"
+                        kind: "brushsets"
+                        label: teffect.paramInfo("stroke_type").label
+                        currentGuid: _top.stroke_type
+                        onPicked: _top.setAndKeep("stroke_type", guid)
+                    }
                     PmTriToggleButtonStd {
                         label: teffect.paramInfo("density_level").label
                         texts: [qsTr("Few"), qsTr("Some"), qsTr("Many")]
@@ -144,6 +224,16 @@ TEModuleBase {
                         effect: teffect; key: "reveal_spread"; objectName: key
                         enabled: Math.abs(teffect.reveal_size - 1) > 1e-6
                     }
+                    PmPositionPicker {
+                        id: coverageCenterPicker
+                        objectName: "CoverageCenterPicker"
+                        label: teffect.paramInfo("reveal_center").label
+                        aspect: _top.imageAspect
+                        position: teffect.reveal_center
+                        enabled: Math.abs(teffect.reveal_size - 1) > 1e-6
+                        onUpdate: _top.setAndPreview("reveal_center", position)
+                        onUndoPoint: teffect.setUndoPoint()
+                    }
                 }
                 TParamPanel {
                     id: colorPanel
@@ -159,6 +249,13 @@ TEModuleBase {
                     PmSlider { effect: teffect; key: "stroke_contrast"; objectName: key }
                     PmSlider { effect: teffect; key: "stroke_highlight"; objectName: key }
                     PmSlider { effect: teffect; key: "stroke_shadow"; objectName: key }
+                    PmDirectionPicker {
+                        objectName: "LightPositionPicker"
+                        label: teffect.paramInfo("bg_canvas_texture_dir").label
+                        direction: teffect.bg_canvas_texture_dir
+                        onUpdate: _top.setAndPreview("bg_canvas_texture_dir", direction)
+                        onUndoPoint: teffect.setUndoPoint()
+                    }
                     PmSlider { effect: teffect; key: "vignette_midpoint"; objectName: key }
                     PmSlider {
                         effect: teffect; key: "vignette_amount"; objectName: key
@@ -172,6 +269,22 @@ TEModuleBase {
                         effect: teffect; key: "vignette_roundness"; objectName: key
                         enabled: _top.above(teffect.vignette_midpoint, 0)
                     }
+                    PmColorPicker {
+                        objectName: "vignette_color"
+                        label: teffect.paramInfo("vignette_color").label
+                        color: teffect.vignette_color
+                        enabled: _top.above(teffect.vignette_midpoint, 0)
+                        onUpdate: _top.setAndKeep("vignette_color", color)
+                    }
+                    PmPositionPicker {
+                        objectName: "VignetteCenterPicker"
+                        label: teffect.paramInfo("vignette_center").label
+                        aspect: _top.imageAspect
+                        position: teffect.vignette_center
+                        visible: _top.above(teffect.vignette_midpoint, 0)
+                        onUpdate: _top.setAndPreview("vignette_center", position)
+                        onUndoPoint: teffect.setUndoPoint()
+                    }
                 }
                 TParamPanel {
                     id: texturePanel
@@ -182,7 +295,17 @@ TEModuleBase {
                         effect: teffect; key: "bg_canvas_texture_scale"; objectName: key
                         enabled: _top.above(teffect.bg_canvas_texture_strength, 0)
                     }
+                    TextureBrowser {
+                        id: canvasBrowser
+                        objectName: "canvasBrowser"
+                        kind: "canvases"
+                        label: teffect.paramInfo("canvas_type").label
+                        currentGuid: _top.canvas_type
+                        columns: 4
+                        onPicked: _top.setAndKeep("canvas_type", guid)
+                    }
                     PmToggleButtonStd {
+                        objectName: "bg_type"
                         label: teffect.paramInfo("bg_type").label
                         leftText: qsTr("Solid")
                         rightText: qsTr("Original")
@@ -193,6 +316,17 @@ TEModuleBase {
                         }
                         onUndoPoint: teffect.setUndoPoint()
                     }
+                    PmColorPicker {
+                        objectName: "bg_canvas_texture_color"
+                        label: teffect.paramInfo("bg_canvas_texture_color").label
+                        color: teffect.bg_canvas_texture_color
+                        enabled: !teffect.bg_type
+                        onUpdate: _top.setAndKeep("bg_canvas_texture_color", color)
+                    }
+                }
+                TEModuleMaskingPanel {
+                    id: maskingPanel
+                    effect: teffect
                 }
             }
         }

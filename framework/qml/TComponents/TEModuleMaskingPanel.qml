@@ -1,0 +1,76 @@
+import QtQuick 2.5
+import TComponents 1.0
+import TControls 1.0
+import "qrc:/TBase/TmConfigure.js" as TC
+
+// Limits an effect to painted regions: choose whether the brush paints the
+// effect in or out, set its size, hardness and flow, invert or clear the
+// mask. The strokes themselves are drawn on the preview by whoever shows
+// it, through paintAt().
+TParamPanel {
+    id: _top
+    title: qsTr("MASK")
+    expanded: false
+    property var effect: null
+    // Paint the effect in (true) or out.
+    property bool paintIn: false
+    property real brushSize: 0.25   // of the image's shorter side, at 1
+    property real hardness: 0.5
+    property real flow: 1.0
+    readonly property bool active: expanded && effect !== null
+
+    // Stamps the brush at a point of the image (0..1 coordinates) whose
+    // shorter side has the given pixels.
+    function paintAt(position, imageShorterSide) {
+        if (!effect)
+            return
+        if (effect.maskType === 0) {
+            // The first stroke starts a mask: painting out shows the effect
+            // everywhere but the strokes, painting in only in them.
+            effect.setMaskSize(Math.round(effect.input.width), Math.round(effect.input.height))
+            effect.maskType = paintIn ? 1 : 2
+        }
+        var erase = (effect.maskType === 1) !== paintIn
+        var radius = Math.max(1, brushSize * 0.25 * Math.min(effect.input.width, effect.input.height))
+        effect.setBrush(radius, hardness, erase)
+        effect.drawPoint(position, flow)
+    }
+
+    PmToggleButtonStd {
+        label: qsTr("Brush")
+        leftText: qsTr("Paint Out")
+        rightText: qsTr("Paint In")
+        checked: _top.paintIn
+        onUpdate: _top.paintIn = checked
+    }
+    PmSlider { label: qsTr("Brush Size"); value: _top.brushSize; defaultValue: 0.25; onUpdate: _top.brushSize = value }
+    PmSlider { label: qsTr("Hardness"); value: _top.hardness; defaultValue: 0.5; onUpdate: _top.hardness = value }
+    PmSlider { label: qsTr("Flow"); value: _top.flow; defaultValue: 1; onUpdate: _top.flow = value }
+    Row {
+        spacing: TC.spacing
+        TDialogButton {
+            text: qsTr("Invert")
+            enabled: _top.effect && _top.effect.maskType !== 0
+            onClicked: {
+                _top.effect.maskType = _top.effect.maskType === 1 ? 2 : 1
+                _top.effect.procPreview()
+            }
+        }
+        TDialogButton {
+            text: qsTr("Clear")
+            enabled: _top.effect && _top.effect.maskType !== 0
+            onClicked: {
+                _top.effect.clearMask()
+                _top.effect.maskType = 0
+                _top.effect.procPreview()
+            }
+        }
+    }
+    Text {
+        width: parent.width
+        wrapMode: Text.WordWrap
+        text: qsTr("Paint on the picture to keep the photograph where you paint out.")
+        color: TC.colorTextDim
+        font.pointSize: TC.fontSizeSmall
+    }
+}
