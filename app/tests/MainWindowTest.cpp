@@ -5,6 +5,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSettings>
 
 #include <opencv2/imgcodecs.hpp>
@@ -322,4 +325,132 @@ TEST_F(MainWindow, ACorruptPresetDatabaseIsSetAsideAndTheProgramStarts)
     const QStringList files = QDir(folder).entryList(QDir::Files);
     EXPECT_TRUE(files.contains("presets.sqlite")) << files.join(' ').toStdString();
     EXPECT_EQ(files.filter("presets.sqlite.unreadable-").size(), 1) << files.join(' ').toStdString();
+}
+
+namespace {
+
+// The painting module in a window of a known size, as an external editor
+// on a small photograph, so that Apply writes the painting and ends.
+class PaintingPanel : public MainWindow {
+protected:
+    void SetUp() override
+    {
+        MainWindow::SetUp();
+        setSetting("vmMain_x", 0);
+        setSetting("vmMain_y", 0);
+        setSetting("vmMain_width", 1200);
+        setSetting("vmMain_height", 800);
+        setSetting("showStartupWindow", false);
+        setSetting("startWithPresetPanel", false);
+        setSetting("showPainting", false);
+        cv::Mat example = cv::imread(binPath("Resources/images/example.jpg").toStdString());
+        cv::resize(example, photo, cv::Size(640, 400), 0, 0, cv::INTER_AREA);
+        ASSERT_TRUE(cv::imwrite(photoPath().toStdString(), photo));
+    }
+    QString photoPath() const { return home.filePath("photo.png"); }
+    // What strovane-render paints of the photograph with these arguments.
+    cv::Mat rendered(const QStringList& args)
+    {
+        const QString out = home.filePath("rendered.png");
+        QProcess render;
+        render.start(binPath("strovane-render"), args + QStringList{photoPath() + ".orig.png", out});
+        render.waitForFinished(120000);
+        EXPECT_EQ(render.exitCode(), 0) << render.readAllStandardError().toStdString();
+        return cv::imread(out.toStdString());
+    }
+    void keepOriginal() { cv::imwrite((photoPath() + ".orig.png").toStdString(), photo); }
+    // Started on the photograph with its first preview painted.
+    QString startOnPhoto(QProcess** process)
+    {
+        keepOriginal();
+        *process = startPainting({photoPath()});
+        const QString window = windowNamed(kMainTitle);
+        QThread::msleep(1500);
+        return window;
+    }
+    static void drag(const QString& window, int x0, int y0, int x1, int y1)
+    {
+        xdotool({"mousemove", "--window", window, QString::number(x0), QString::number(y0), "mousedown", "1"});
+        for (int i = 1; i <= 8; ++i)
+            xdotool({"mousemove", "--window", window, QString::number(x0 + (x1 - x0) * i / 8),
+                     QString::number(y0 + (y1 - y0) * i / 8)});
+        xdotool({"mouseup", "1"});
+    }
+    static void click(const QString& window, int x, int y)
+    {
+        xdotool({"mousemove", "--window", window, QString::number(x), QString::number(y), "click", "1"});
+    }
+    cv::Mat applyAndRead(QProcess* p)
+    {
+        apply(p);
+        EXPECT_TRUE(p->waitForFinished(120000)) << log(p).toStdString();
+        EXPECT_EQ(p->exitCode(), 0);
+        return cv::imread(photoPath().toStdString());
+    }
+
+    cv::Mat photo;
+};
+
+} // namespace
+
+TEST_F(PaintingPanel, DraggingBrushSizeRepaintsAndCtrlZTakesItBack)
+{
+    QProcess* p = nullptr;
+    QString window = startOnPhoto(&p);
+    drag(window, 1043, 604, 1160, 604); // the Brush Size handle, towards 1
+    QThread::msleep(2000);
+    const cv::Mat bigger = applyAndRead(p);
+    const cv::Mat standard = rendered({});
+    ASSERT_EQ(bigger.size(), standard.size());
+    EXPECT_GT(meanDifference(bigger, standard), 2.0) << "a larger brush paints another picture";
+    EXPECT_LT(meanDifference(bigger, rendered({"--set", "stroke_brush_size=0.93"})), 6.0)
+        << "about the size the handle was dragged to";
+
+    ASSERT_TRUE(cv::imwrite(photoPath().toStdString(), photo));
+    window = startOnPhoto(&p);
+    drag(window, 1043, 604, 1160, 604);
+    QThread::msleep(1500);
+    press(window, "ctrl+z");
+    QThread::msleep(1500);
+    EXPECT_LT(meanDifference(applyAndRead(p), standard), 1.0) << "Ctrl+Z brings the size back";
+}
+
+TEST_F(PaintingPanel, ABuiltInStylePutsItsParametersInEffect)
+{
+    setSetting("startWithPresetPanel", true);
+    QProcess* p = nullptr;
+    const QString window = startOnPhoto(&p);
+    click(window, 976, 110); // the first style, "Loose Impasto"
+    QThread::msleep(2000);
+    const cv::Mat painted = applyAndRead(p);
+
+    QFile styles(binPath("Resources/styles/styles.json"));
+    ASSERT_TRUE(styles.open(QIODevice::ReadOnly));
+    const QJsonObject first = QJsonDocument::fromJson(styles.readAll()).object().value("styles").toArray().at(0).toObject();
+    ASSERT_EQ(first.value("name").toString(), "Loose Impasto");
+    const QString preset = home.filePath("style.json");
+    QFile presetFile(preset);
+    ASSERT_TRUE(presetFile.open(QIODevice::WriteOnly));
+    presetFile.write(QJsonDocument(first.value("preset").toObject()).toJson());
+    presetFile.close();
+    EXPECT_LT(meanDifference(painted, rendered({"--preset", preset})), 1.0) << "painted in the style";
+    EXPECT_GT(meanDifference(painted, rendered({})), 2.0) << "not in the standard settings";
+}
+
+TEST_F(PaintingPanel, AMaskStrokeThatPaintsTheEffectOutShowsThePhoto)
+{
+    QProcess* p = nullptr;
+    const QString window = startOnPhoto(&p);
+    click(window, 1000, 72);  // fold STROKE
+    QThread::msleep(300);
+    click(window, 1000, 188); // open MASK
+    QThread::msleep(500);
+    // Across the middle of the picture, shown at 23..877 x 154..688.
+    drag(window, 200, 421, 700, 421);
+    QThread::msleep(2000);
+    const cv::Mat painted = applyAndRead(p);
+    ASSERT_EQ(painted.size(), photo.size());
+    const cv::Rect band(200, 192, 240, 16), above(200, 40, 240, 16);
+    EXPECT_LT(meanDifference(painted(band), photo(band)), 2.0) << "the photograph where the effect was painted out";
+    EXPECT_GT(meanDifference(painted(above), photo(above)), 2.0) << "the painting elsewhere";
 }

@@ -19,9 +19,37 @@ TParamPanel {
     property real flow: 1.0
     readonly property bool active: expanded && effect !== null
 
-    // Stamps the brush at a point of the image (0..1 coordinates) whose
-    // shorter side has the given pixels.
-    function paintAt(position, imageShorterSide) {
+    property var lastPosition: null
+
+    // A stroke: begins at a point of the image (0..1 coordinates), goes on
+    // to the next ones with stamps close enough to leave no gaps, ends when
+    // the mouse is let go.
+    function beginStroke(position) {
+        lastPosition = position
+        paintAt(position)
+    }
+    function strokeTo(position) {
+        if (!lastPosition || !effect)
+            return beginStroke(position)
+        var w = effect.input.width, h = effect.input.height
+        var dx = (position.x - lastPosition.x) * w, dy = (position.y - lastPosition.y) * h
+        var spacing = Math.max(1, brushRadius() / 4)
+        var steps = Math.ceil(Math.sqrt(dx * dx + dy * dy) / spacing)
+        for (var i = 1; i <= steps; ++i)
+            paintAt(Qt.point(lastPosition.x + (position.x - lastPosition.x) * i / steps,
+                             lastPosition.y + (position.y - lastPosition.y) * i / steps))
+        lastPosition = position
+    }
+    function endStroke() {
+        lastPosition = null
+    }
+    // In image pixels.
+    function brushRadius() {
+        return Math.max(1, brushSize * 0.25 * Math.min(effect.input.width, effect.input.height))
+    }
+
+    // Stamps the brush at a point of the image (0..1 coordinates).
+    function paintAt(position) {
         if (!effect)
             return
         if (effect.maskType === 0) {
@@ -31,8 +59,7 @@ TParamPanel {
             effect.maskType = paintIn ? 1 : 2
         }
         var erase = (effect.maskType === 1) !== paintIn
-        var radius = Math.max(1, brushSize * 0.25 * Math.min(effect.input.width, effect.input.height))
-        effect.setBrush(radius, hardness, erase)
+        effect.setBrush(brushRadius(), hardness, erase)
         effect.drawPoint(position, flow)
     }
 

@@ -57,11 +57,11 @@ TEModuleBase {
     }
     // Undo and redo of the painting's settings, wherever the focus is.
     Shortcut {
-        sequences: [StandardKey.Undo]
+        sequence: StandardKey.Undo
         onActivated: if (teffect.canUndo) { teffect.undo(); teffect.procPreview() }
     }
     Shortcut {
-        sequences: [StandardKey.Redo, "Ctrl+Shift+Z"]
+        sequence: StandardKey.Redo
         onActivated: if (teffect.canRedo) { teffect.redo(); teffect.procPreview() }
     }
     Shortcut {
@@ -115,18 +115,24 @@ TEModuleBase {
         enabled: maskingPanel.active && _top.view !== null
         hoverEnabled: enabled
         cursorShape: enabled ? Qt.CrossCursor : Qt.ArrowCursor
-        function paint(mouse) {
+        function imagePoint(mouse) {
             var item = _top.view.previewItem
             var p = maskPainter.mapToItem(item, mouse.x, mouse.y)
-            if (p.x < 0 || p.y < 0 || p.x > item.width || p.y > item.height)
+            return Qt.point(Math.max(0, Math.min(1, p.x / item.width)), Math.max(0, Math.min(1, p.y / item.height)))
+        }
+        onPressed: {
+            maskingPanel.beginStroke(imagePoint(mouse))
+            previewTimer.start()
+        }
+        onPositionChanged: {
+            if (!pressed)
                 return
-            maskingPanel.paintAt(Qt.point(p.x / item.width, p.y / item.height))
+            maskingPanel.strokeTo(imagePoint(mouse))
             if (!previewTimer.running)
                 previewTimer.start()
         }
-        onPressed: paint(mouse)
-        onPositionChanged: if (pressed) paint(mouse)
         onReleased: {
+            maskingPanel.endStroke()
             previewTimer.stop()
             teffect.procPreview()
         }
