@@ -19,6 +19,7 @@ Item {
         property bool showPainting: false
         property bool lowResolutionMode: false
         property bool startWithPresetPanel: false
+        property bool showStartupWindow: false
     }
     TMessageDialog { id: tMessageDialog }
     QtObject {
@@ -100,13 +101,35 @@ Item {
             compare(control(data.key).state, data.on ? "enabled" : "disabled")
         }
 
+        function test_theTourWalksThroughEveryPart() {
+            var tour = findChild(module.item, "tour")
+            verify(tour !== null)
+            tour.start()
+            var names = []
+            var panel = findChild(tour, "tourPanel")
+            while (tour.visible) {
+                names.push(tour.stepName)
+                if (tour.stepName === "color")
+                    verify(module.item.colorPanel.expanded && !module.item.strokePanel.expanded, "each step opens its panel")
+                if (tour.stepName === "community0")
+                    verify(module.item.showStyles)
+                panel.next()
+            }
+            compare(names, ["effect", "params", "stroke", "color", "lighting", "texture", "masking", "blendMode",
+                            "community0", "community1", "sortAlpha", "communityDropDown", "categoryDropDown",
+                            "search", "community3", "community4", "thanks"])
+            module.item.showStyles = false
+        }
+
         function test_undoBringsAValueBack() {
             var slider = control("stroke_brush_size")
             slider.change(0.8, true)
             slider.change(0.3, true)
-            module.item.handleKeyPressedEvent({ key: Qt.Key_Z, modifiers: Qt.ControlModifier, accepted: false })
+            keyClick(Qt.Key_Z, Qt.ControlModifier)
             fuzzyCompare(effect().stroke_brush_size, 0.8, 1e-6)
             fuzzyCompare(slider.value, 0.8, 1e-6, "the slider follows the effect")
+            keyClick(Qt.Key_Z, Qt.ControlModifier | Qt.ShiftModifier)
+            fuzzyCompare(effect().stroke_brush_size, 0.3, 1e-6, "and redo takes it forward again")
         }
     }
 }

@@ -29,6 +29,34 @@ TEModuleBase {
     readonly property string canvas_type: teffect.canvas_type
     readonly property real imageAspect: input && input.height > 0 ? input.width / input.height : 1.5
 
+    // Before and after: the photograph in the preview while held, the
+    // painting again when let go.
+    property bool showingBefore: false
+    function showBefore(on) {
+        if (on === showingBefore || !topLevelLoader.item)
+            return
+        showingBefore = on
+        if (on)
+            topLevelLoader.item.mainActions.imHistory.procPreview()
+        else
+            teffect.procPreview()
+    }
+    // Backslash held shows the photograph.
+    function handleKeyPressedEvent(event) {
+        if (event.key !== Qt.Key_Backslash)
+            return false
+        showBefore(true)
+        event.accepted = true
+        return true
+    }
+    function handleKeyReleasedEvent(event) {
+        if (event.key !== Qt.Key_Backslash || event.isAutoRepeat)
+            return false
+        showBefore(false)
+        event.accepted = true
+        return true
+    }
+
     function setAndPreview(key, value) {
         teffect[key] = value
         teffect.procPreview()
@@ -57,16 +85,20 @@ TEModuleBase {
     }
     // Undo and redo of the painting's settings, wherever the focus is.
     Shortcut {
-        sequence: StandardKey.Undo
+        sequence: "Ctrl+Z"
         onActivated: if (teffect.canUndo) { teffect.undo(); teffect.procPreview() }
     }
     Shortcut {
-        sequence: StandardKey.Redo
+        sequence: "Ctrl+Shift+Z"
+        onActivated: if (teffect.canRedo) { teffect.redo(); teffect.procPreview() }
+    }
+    Shortcut {
+        sequence: "Ctrl+Y"
         onActivated: if (teffect.canRedo) { teffect.redo(); teffect.procPreview() }
     }
     Shortcut {
         sequence: "Escape"
-        enabled: !_top.applying
+        enabled: !_top.applying && !startup.visible && !tour.visible
         onActivated: _top.finished(false)
     }
 
@@ -157,6 +189,11 @@ TEModuleBase {
         }
     }
 
+    // The parts of the screen the tour shows.
+    readonly property Item previewArea: maskPainter
+    readonly property Item settingsArea: panelBody
+    readonly property Item finishArea: footer
+
     Rectangle {
         id: panel
         anchors { right: parent.right; top: parent.top; bottom: parent.bottom }
@@ -169,11 +206,26 @@ TEModuleBase {
             PmSegments {
                 objectName: "panelTabs"
                 anchors.verticalCenter: parent.verticalCenter
-                width: parent.width - 2 * TC.spacing
+                width: parent.width - beforeButton.width - 3 * TC.spacing
                 texts: [qsTr("Adjust"), qsTr("Styles")]
                 index: _top.showStyles ? 1 : 0
                 onActivated: _top.showStyles = index === 1
             }
+            TDialogButton {
+                id: beforeButton
+                objectName: "beforeButton"
+                anchors { right: parent.right; verticalCenter: parent.verticalCenter }
+                implicitWidth: 64
+                implicitHeight: 24
+                text: qsTr("Before")
+                tooltip: qsTr("Show the photograph while pressed (or hold \\)")
+                isDefault: _top.showingBefore
+                onPressedChanged: _top.showBefore(pressed)
+            }
+        }
+        Item {
+            id: panelBody
+            anchors { left: parent.left; right: parent.right; top: header.bottom; bottom: footer.top }
         }
         ScrollView {
             id: adjust
@@ -371,5 +423,18 @@ TEModuleBase {
             anchors { left: parent.left; right: parent.right; bottom: footer.top }
             busy: teffect.isBusy
         }
+    }
+
+    TStartup {
+        id: startup
+        showAtStartup: mainSettings.showStartupWindow
+        onShowAtStartupChanged: mainSettings.showStartupWindow = showAtStartup
+        onWalkThrough: tour.start()
+        Component.onCompleted: if (mainSettings.showStartupWindow) show()
+    }
+    TWalkThrough {
+        id: tour
+        objectName: "tour"
+        module: _top
     }
 }
