@@ -34,6 +34,10 @@ TEST(QmlModule, ImportingTheModuleRegistersTheTypeTheEffectAndTheResources)
         EXPECT_TRUE(QFile::exists(QStringLiteral(":/TEStrovane/") + QLatin1String(screen) + QStringLiteral(".qml")))
             << screen;
 
+    QQmlComponent bench(&engine, QUrl(QStringLiteral("qrc:/TEStrovane/TestCodeStrovane.qml")));
+    std::unique_ptr<QObject> benchScreen(bench.create());
+    ASSERT_TRUE(benchScreen) << bench.errorString().toStdString();
+
     QQmlComponent entry(&engine, QUrl(QStringLiteral("qrc:/TEStrovane/TModuleEntry.qml")));
     std::unique_ptr<QObject> screen(entry.create());
     ASSERT_TRUE(screen) << entry.errorString().toStdString();
