@@ -10,6 +10,7 @@ Button {
     implicitWidth: Math.max(84, label.implicitWidth + 28)
     implicitHeight: 28
     activeFocusOnPress: true
+    opacity: enabled ? 1 : 0.45
 
     Text {
         id: label
@@ -24,7 +25,6 @@ Button {
             color: control.isDefault ? (control.pressed ? Qt.darker(TC.colorAccent, 1.2) : control.hovered ? TC.colorAccentLight : TC.colorAccent)
                                      : (control.pressed ? TC.colorButtonPressed : control.hovered ? TC.colorButtonHover : TC.colorButton)
             border.color: control.activeFocus ? TC.colorAccentLight : TC.colorBorder
-            opacity: control.enabled ? 1 : 0.4
         }
         label: Text {
             text: control.text

@@ -68,6 +68,16 @@ MenuBar {
                                              + qsTr("Turns photographs into paintings."))
         }
         MenuItem {
+            text: qsTr("Sharing Styles...")
+            enabled: typeof tViewWelcomeToCommunity !== "undefined" && tViewWelcomeToCommunity !== undefined
+            onTriggered: tViewWelcomeToCommunity.show()
+        }
+        MenuItem {
+            text: qsTr("Account...")
+            enabled: typeof tLogin !== "undefined" && tLogin !== undefined
+            onTriggered: tLogin.show()
+        }
+        MenuItem {
             text: qsTr("velmora-labs.com")
             onTriggered: tAppDelegate.openUrl("https://velmora-labs.com")
         }

@@ -1,6 +1,7 @@
 import QtQuick 2.5
 import QtQuick.Controls 1.4
 import QtQuick.Controls.Styles 1.4
+import QtQuick.Dialogs 1.2
 import TBase 1.0
 import TControls 1.0
 import TComponents 1.0
@@ -14,8 +15,11 @@ Item {
     property var effect
     property var database
     property string message: ""
+    // The style clicked last, which Export writes.
+    property string selectedGuid: ""
 
     function applyStyle(guid) {
+        selectedGuid = guid
         var preset = JSON.parse(database.presetOf(guid))
         effect.setPreset(preset)
         effect.setUndoPoint()
@@ -48,8 +52,8 @@ Item {
                 Rectangle {
                     anchors.fill: parent
                     color: "transparent"
-                    border.color: area.containsMouse ? TC.colorAccent : TC.colorBorder
-                    border.width: area.containsMouse ? 2 : 1
+                    border.color: area.containsMouse || modelData.guid === _top.selectedGuid ? TC.colorAccent : TC.colorBorder
+                    border.width: area.containsMouse || modelData.guid === _top.selectedGuid ? 2 : 1
                 }
                 Rectangle {
                     visible: thumb.status !== Image.Ready
@@ -93,6 +97,26 @@ Item {
         }
         Row {
             spacing: TC.spacing
+            TDialogButton {
+                text: qsTr("Import...")
+                implicitWidth: (saveRow.width - TC.spacing) / 2
+                onClicked: {
+                    fileDialog.exporting = false
+                    fileDialog.open()
+                }
+            }
+            TDialogButton {
+                text: qsTr("Export...")
+                implicitWidth: (saveRow.width - TC.spacing) / 2
+                enabled: _top.selectedGuid !== ""
+                onClicked: {
+                    fileDialog.exporting = true
+                    fileDialog.open()
+                }
+            }
+        }
+        Row {
+            spacing: TC.spacing
             TextField {
                 id: nameField
                 objectName: "styleName"
@@ -115,6 +139,22 @@ Item {
                 text: qsTr("Keep Style")
                 enabled: nameField.text.trim() !== ""
                 onClicked: _top.saveStyle(nameField.text)
+            }
+        }
+    }
+
+    FileDialog {
+        id: fileDialog
+        property bool exporting: false
+        title: exporting ? qsTr("Export Style") : qsTr("Import Style")
+        selectExisting: !exporting
+        nameFilters: [qsTr("Presets (*.json)")]
+        onAccepted: {
+            if (exporting) {
+                var url = fileUrl.toString().toLowerCase().endsWith(".json") ? fileUrl : fileUrl + ".json"
+                _top.message = _top.database.exportStyle(_top.selectedGuid, url)
+            } else {
+                _top.message = _top.database.importStyle(fileUrl)
             }
         }
     }
