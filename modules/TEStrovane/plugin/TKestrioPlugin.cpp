@@ -2,6 +2,7 @@
 
 #include "StrovaneModule.h"
 #include "TStrovane.h"
+#include "THueRangeMarks.h"
 
 #include <QtQml>
 
@@ -24,5 +25,6 @@ void TKestrioPlugin::registerTypes(const char* uri)
     }
     registerShaders();
     qmlRegisterType<TStrovane>(uri, 1, 0, "TStrovane");
+    qmlRegisterType<THueRangeMarks>(uri, 1, 0, "THueRangeMarks");
     registerStrovaneClasses();
 }

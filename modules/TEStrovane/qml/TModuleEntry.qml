@@ -67,6 +67,7 @@ TEModuleBase {
         teffect.setUndoPoint()
     }
     property alias hoveredHSLColor: hslControl.hoveredColor
+    property string staticOverlaySource: "HSLCrossHatchingOverlay.qml"
     // The preview is painted at about the resolution it is shown at.
     readonly property var view: topLevelLoader.item ? topLevelLoader.item.imageView : null
     readonly property int previewDecimation: view ? Math.max(1, Math.min(8, Math.floor(1 / Math.max(view.zoom, 0.01)))) : 1
@@ -137,6 +138,28 @@ TEModuleBase {
             teffect.maskType = 0
         }
         teffect.procPreview()
+    }
+
+    // The pixels of the colour range under the mouse, marked on the preview.
+    Loader {
+        id: hslOverlay
+        active: _top.hoveredHSLColor !== "" && _top.view !== null
+        source: _top.staticOverlaySource
+        z: 5
+        onLoaded: item.module = _top
+        // Over the picture as the preview shows it, wherever it is panned.
+        readonly property var picture: _top.view ? _top.view.previewItem : null
+        readonly property rect place: {
+            if (!picture)
+                return Qt.rect(0, 0, 0, 0)
+            void (picture.x + picture.y + picture.width + picture.height + _top.width + _top.height)
+            return picture.mapToItem(_top, 0, 0, picture.width, picture.height)
+        }
+        x: place.x
+        y: place.y
+        width: place.width
+        height: place.height
+        clip: true
     }
 
     // While the mask panel is open, the mouse paints the mask on the preview.
