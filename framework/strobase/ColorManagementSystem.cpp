@@ -1,11 +1,12 @@
 #include "ColorManagementSystem.h"
 
+#include "TIcc.h"
+
 #include <QDebug>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWindow>
 
-#include <lcms2.h>
 #include <xcb/xcb.h>
 
 #include <cstdlib>
@@ -44,30 +45,12 @@ QByteArray x11ScreenProfile(int screenIndex)
     return profile;
 }
 
-QString describe(cmsHPROFILE profile)
-{
-    wchar_t text[256] = {};
-    cmsGetProfileInfo(profile, cmsInfoDescription, "en", "US", text, 255);
-    return QString::fromWCharArray(text);
-}
-
-QByteArray save(cmsHPROFILE profile)
-{
-    cmsUInt32Number size = 0;
-    cmsSaveProfileToMem(profile, nullptr, &size);
-    QByteArray bytes(int(size), '\0');
-    cmsSaveProfileToMem(profile, bytes.data(), &size);
-    return bytes;
-}
-
 } // namespace
 
 ColorManagementSystem::ColorManagementSystem()
+    : m_description(TIcc::description(TIcc::sRGB()))
+    , m_profile(TIcc::sRGB())
 {
-    cmsHPROFILE srgb = cmsCreate_sRGBProfile();
-    m_description = describe(srgb);
-    m_profile = save(srgb);
-    cmsCloseProfile(srgb);
 }
 
 ColorManagementSystem& ColorManagementSystem::workspace()
@@ -80,14 +63,11 @@ bool ColorManagementSystem::setDeviceColorProfile(QWindow* window)
 {
     const int screenIndex = window && window->screen() ? QGuiApplication::screens().indexOf(window->screen()) : 0;
     const QByteArray published = x11ScreenProfile(std::max(screenIndex, 0));
-    cmsHPROFILE profile =
-        published.isEmpty() ? nullptr : cmsOpenProfileFromMem(published.constData(), cmsUInt32Number(published.size()));
-    const bool fromScreen = profile != nullptr;
-    if (!profile)
-        profile = cmsCreate_sRGBProfile();
-    m_description = describe(profile);
-    m_profile = fromScreen ? published : save(profile);
-    cmsCloseProfile(profile);
+    // A published profile counts only when LittleCMS can read it.
+    const QString publishedDescription = published.isEmpty() ? QString() : TIcc::description(published);
+    const bool fromScreen = !publishedDescription.isNull();
+    m_profile = fromScreen ? published : TIcc::sRGB();
+    m_description = fromScreen ? publishedDescription : TIcc::description(m_profile);
     qDebug() << "ColorManagementSystem: device profile" << m_description << (fromScreen ? "(from the screen)" : "");
     return fromScreen;
 }

@@ -103,7 +103,8 @@ QString description(const QByteArray& profile)
         return QString();
     wchar_t text[256] = {};
     cmsGetProfileInfo(p.get(), cmsInfoDescription, "en", "US", text, 255);
-    return QString::fromWCharArray(text);
+    const QString d = QString::fromWCharArray(text);
+    return d.isNull() ? QStringLiteral("") : d; // null means "no profile"
 }
 
 bool toWorkingSpace(cv::Mat& image, const QByteArray& profile, QString* error)

@@ -16,7 +16,7 @@ STROBASE_EXPORT QByteArray sRGB();
 // A matrix-shaper profile with the primaries, white point (D65) and gamma
 // (563/256) of the Adobe RGB (1998) space.
 STROBASE_EXPORT QByteArray adobeRGB();
-// The profile's description, empty when the bytes are no profile.
+// The profile's description; a null string when the bytes are no profile.
 STROBASE_EXPORT QString description(const QByteArray& profile);
 
 // image: BGR or BGRA, 8 or 16 bit, converted in place (alpha untouched).

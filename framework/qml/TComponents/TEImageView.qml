@@ -27,6 +27,8 @@ Rectangle {
     property real panX: 0
     property real panY: 0
     readonly property alias previewItem: preview
+    // The reduction at which an effect's preview has about the pixels shown.
+    readonly property int previewDecimation: Math.max(1, Math.min(8, Math.floor(1 / Math.max(zoom, 0.01))))
 
     // The zoom at which image (an image value, or anything with width and
     // height) fits the given area; bind fitZoom to it.

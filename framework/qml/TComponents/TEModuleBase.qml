@@ -1,4 +1,5 @@
 import QtQuick 2.5
+import TBase 1.0
 import TEImageIO 1.0
 
 // What every effect module's entry offers the main window: its input and
@@ -37,7 +38,7 @@ Item {
     // Writes the module's output over the caller's file, keeping its format
     // and metadata (external editor).
     function saveImageToLr(fileName) {
-        var url = fileName.toString().indexOf("file:") === 0 ? fileName : "file://" + fileName
+        var url = TUtils.stringToUrl(fileName.toString())
         lrExport.destUrl = url
         lrExport.sourceUrl = url
         lrExport.input = _top.output

@@ -60,11 +60,8 @@ Item {
         return true
     }
 
+    // The exit action's work, whatever the mode.
     function quitApp() {
-        exitNow()
-    }
-
-    function exitNow() {
         if (standalone && hasUnsavedWork())
             tMessageDialog.exitWarning()
         else
@@ -148,7 +145,7 @@ Item {
         enabled: tAppDelegate.editorMode === 0
         onTriggered: {
             dlog("actExit")
-            exitNow()
+            quitApp()
         }
     }
     Action {

@@ -70,7 +70,7 @@ TEModuleBase {
     property string staticOverlaySource: "HSLCrossHatchingOverlay.qml"
     // The preview is painted at about the resolution it is shown at.
     readonly property var view: topLevelLoader.item ? topLevelLoader.item.imageView : null
-    readonly property int previewDecimation: view ? Math.max(1, Math.min(8, Math.floor(1 / Math.max(view.zoom, 0.01)))) : 1
+    readonly property int previewDecimation: view ? view.previewDecimation : 1
 
     function apply() {
         if (!input || input.empty || applying)

@@ -33,7 +33,7 @@ Rectangle {
     TStrovane {
         id: effect
         previewerUid: view.outputViewerUid
-        decimation: Math.max(1, Math.floor(1 / Math.max(view.zoom, 0.01)))
+        decimation: view.previewDecimation
         onDecimationChanged: procPreview()
     }
     TEImageView {
