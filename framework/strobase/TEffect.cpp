@@ -3,7 +3,13 @@
 #include "TGLWorkerThread.h"
 #include "TPreviewHub.h"
 
+#include <QLoggingCategory>
+
 #include <atomic>
+
+// "strovane.preview.info=true" in QT_LOGGING_RULES logs how long each
+// preview took to answer (scripts/bench-preview-ui.sh reads it).
+Q_LOGGING_CATEGORY(lcPreviewResponse, "strovane.preview", QtWarningMsg)
 
 static const QString kBlendMode = QStringLiteral("blendMode");
 static const QString kOpacity = QStringLiteral("opacity");
@@ -133,10 +139,16 @@ void TEffect::submit(TProcRequest::Mode mode)
             if (!r.dropped) {
                 if (r.mode == TProcRequest::Output && r.error.isEmpty())
                     setOutput(r.outputMat);
-                else if (r.output.isValid() && r.mode != TProcRequest::Output)
+                else if (r.output.isValid() && r.mode != TProcRequest::Output) {
                     showPreview(r.output);
+                    if (r.serial == m_serial && m_previewWait.isValid())
+                        qCInfo(lcPreviewResponse, "%s preview answered in %lld ms", qPrintable(className()),
+                               m_previewWait.elapsed());
+                }
                 emit procFinished(TProcRequest::modeName(r.mode), r.error);
             }
+            if (r.serial == m_serial)
+                m_previewWait.invalidate();
             setPending(m_pending - 1);
         }, Qt::QueuedConnection);
         connect(thread, &TGLWorkerThread::progress, this, [this](quint64 id, int percent, const QString& text) {
@@ -156,6 +168,8 @@ void TEffect::submit(TProcRequest::Mode mode)
     request.input = m_input;
     request.decimation = m_decimation;
     request.serial = ++m_serial;
+    if (mode == TProcRequest::Preview && !m_previewWait.isValid())
+        m_previewWait.start();
     fillRequest(request);
     setPending(m_pending + 1);
     thread->submit(request);

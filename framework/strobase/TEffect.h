@@ -5,6 +5,7 @@
 #include "TSFbo.h"
 #include "TSMat.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 
 class TGLWorkerThread;
@@ -94,5 +95,8 @@ private:
     int m_decimation = 1;
     int m_pending = 0;
     quint64 m_serial = 0;
+    // From the first preview asked for after an answered one to the answer
+    // of the latest: what a user moving a control waits.
+    QElapsedTimer m_previewWait;
     bool m_quitting = false;
 };

@@ -22,9 +22,20 @@ Item {
         property bool showStartupWindow: false
     }
     TMessageDialog { id: tMessageDialog }
+    // The shell's preview, standing in: the picture at a known place.
     QtObject {
         id: topLevelLoader
-        property var item: null
+        property var item: QtObject {
+            property string previewerUid: ""
+            property var mainActions: null
+            property var mainMenu: null
+            property Item imageView: Item {
+                parent: vmMain
+                property real zoom: 0.5
+                property int previewDecimation: 1
+                property Item previewItem: Item { parent: vmMain; x: 100; y: 50; width: 400; height: 250 }
+            }
+        }
     }
     property var tDatabase: null
     TImageImport { id: photo; srcUrl: binFolder + "/Resources/styles/thumbnails/classic-oil.jpg" }
@@ -119,6 +130,44 @@ Item {
                             "community0", "community1", "sortAlpha", "communityDropDown", "categoryDropDown",
                             "search", "community3", "community4", "thanks"])
             module.item.showStyles = false
+        }
+
+        function test_theMaskBrushIsOverThePreviewWhileTheEditingPanelIsActive() {
+            var overlay = findChild(module.item, "previewOverlay")
+            compare(overlay.owner, module.item.maskingPanel)
+            module.item.showStyles = true
+            compare(module.item.editingPanelActive, false)
+            compare(overlay.item, null, "unloaded with the editing panel")
+            module.item.showStyles = false
+            compare(overlay.owner, module.item.maskingPanel, "and loaded again")
+            verify(overlay.item !== null)
+            compare(overlay.item.enabled, false, "the mouse pans the preview while the mask panel is closed")
+        }
+
+        function test_aPositionPickerPicksOnThePreviewAndGivesTheBrushBack() {
+            effect().reveal_size = 0.5
+            var picker = control("CoverageCenterPicker")
+            var overlay = findChild(module.item, "previewOverlay")
+            var undoBefore = effect().undoCount
+            picker.startPicking()
+            verify(picker.picking)
+            compare(overlay.owner, picker)
+            // A quarter across and three fifths down the picture.
+            var p = overlay.mapFromItem(vmMain, 100 + 100, 50 + 150)
+            mouseClick(overlay.item, p.x, p.y)
+            fuzzyCompare(effect().reveal_center.x, 0.25, 0.01)
+            fuzzyCompare(effect().reveal_center.y, 0.6, 0.01)
+            compare(effect().undoCount, undoBefore + 1, "one undo step")
+            verify(!picker.picking, "one pick")
+            compare(overlay.owner, module.item.maskingPanel, "the mask brush is back")
+
+            picker.startPicking()
+            keyClick(Qt.Key_Escape)
+            verify(!picker.picking, "Escape stops picking")
+            verify(module.item !== null && module.item.visible, "and does not leave the module")
+            picker.startPicking()
+            effect().reveal_size = 1
+            verify(!picker.picking, "a picker that is switched off stops")
         }
 
         function test_undoBringsAValueBack() {

@@ -5,13 +5,14 @@ import "qrc:/TBase/TmConfigure.js" as TC
 
 // Limits an effect to painted regions: choose whether the brush paints the
 // effect in or out, set its size, hardness and flow, invert or clear the
-// mask. The strokes themselves are drawn on the preview by whoever shows
-// it, through paintAt().
+// mask. The strokes are drawn on the preview through the module's preview
+// overlay loader, while the module loads the overlay (loadOverlay()).
 TParamPanel {
     id: _top
     title: qsTr("MASK")
     expanded: false
     property var effect: null
+    property var overlayLoader: null
     // Paint the effect in (true) or out.
     property bool paintIn: false
     property real brushSize: 0.25   // of the image's shorter side, at 1
@@ -20,6 +21,15 @@ TParamPanel {
     readonly property bool active: expanded && effect !== null
 
     property var lastPosition: null
+
+    function loadOverlay() {
+        if (overlayLoader)
+            overlayLoader.showResting(_top, "qrc:/TComponents/TEModuleMaskingOverlay.qml", { panel: _top })
+    }
+    function unloadOverlay() {
+        if (overlayLoader)
+            overlayLoader.hideResting(_top)
+    }
 
     // A stroke: begins at a point of the image (0..1 coordinates), goes on
     // to the next ones with stamps close enough to leave no gaps, ends when

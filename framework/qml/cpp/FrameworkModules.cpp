@@ -48,7 +48,8 @@ void registerFrameworkModule(const char* uri)
                                 "TSaveJPEGDialog", "TSaveTiffDialog", "TSavePngDialog", "TSaveDialogBase", "TComboOption", "TCheckOption",
                                 "TEStartupBase", "TEModuleBase", "TParamPanel", "PmSlider", "PmSegments",
                                 "PmToggleButtonStd", "PmTriToggleButtonStd", "PmHSLCtrlTE", "TextureBrowser",
-                                "PmColorPicker", "PmPositionPicker", "PmDirectionPicker", "TEModuleMaskingPanel",
+                                "PmColorPicker", "PmPositionPicker", "PmPositionPickerOverlay", "PmDirectionPicker",
+                                "TEModuleMaskingPanel", "TEModuleMaskingOverlay", "TEPreviewOverlayLoader",
                                 "TEWalkThroughPanel", "TEWalkThroughText"});
     } else if (module == "TPresets") {
         qmlRegisterType<TDatabaseInterface>(uri, 1, 0, "TDatabaseInterface");

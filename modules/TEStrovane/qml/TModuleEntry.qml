@@ -1,5 +1,6 @@
 import QtQuick 2.5
 import QtQuick.Controls 1.4
+import QtQuick.Window 2.2
 import TControls 1.0
 import TComponents 1.0
 import TEStrovane 1.0
@@ -80,8 +81,23 @@ TEModuleBase {
         teffect.procOutput()
     }
 
+    // Return and Escape finish the module unless a value is being typed (its
+    // field takes them), a picker picks (Escape stops it) or an overlay
+    // screen is up.
+    readonly property bool typing: Window.activeFocusItem !== null && Window.activeFocusItem.acceptableInput !== undefined
+    readonly property bool finishKeys: !applying && !typing && !startup.visible && !tour.visible
     Shortcut {
         sequence: "Ctrl+Return"
+        onActivated: _top.apply()
+    }
+    Shortcut {
+        sequence: "Return"
+        enabled: _top.finishKeys && !previewOverlay.passing
+        onActivated: _top.apply()
+    }
+    Shortcut {
+        sequence: "Enter"
+        enabled: _top.finishKeys && !previewOverlay.passing
         onActivated: _top.apply()
     }
     // Undo and redo of the painting's settings, wherever the focus is.
@@ -99,8 +115,13 @@ TEModuleBase {
     }
     Shortcut {
         sequence: "Escape"
-        enabled: !_top.applying && !startup.visible && !tour.visible
-        onActivated: _top.finished(false)
+        enabled: _top.finishKeys
+        onActivated: {
+            if (previewOverlay.passing)
+                previewOverlay.owner.finishPicking(false)
+            else
+                _top.finished(false)
+        }
     }
 
     TStrovane {
@@ -162,58 +183,28 @@ TEModuleBase {
         clip: true
     }
 
-    // While the mask panel is open, the mouse paints the mask on the preview.
-    MouseArea {
-        id: maskPainter
-        objectName: "maskPainter"
+    // Over the preview: the mask brush while the editing panel is active, a
+    // position picker while it picks.
+    TEPreviewOverlayLoader {
+        id: previewOverlay
+        objectName: "previewOverlay"
         anchors { left: parent.left; right: panel.left; top: parent.top; bottom: parent.bottom }
-        enabled: maskingPanel.active && _top.view !== null
-        hoverEnabled: enabled
-        cursorShape: enabled ? Qt.CrossCursor : Qt.ArrowCursor
-        function imagePoint(mouse) {
-            var item = _top.view.previewItem
-            var p = maskPainter.mapToItem(item, mouse.x, mouse.y)
-            return Qt.point(Math.max(0, Math.min(1, p.x / item.width)), Math.max(0, Math.min(1, p.y / item.height)))
-        }
-        onPressed: {
-            maskingPanel.beginStroke(imagePoint(mouse))
-            previewTimer.start()
-        }
-        onPositionChanged: {
-            if (!pressed)
-                return
-            maskingPanel.strokeTo(imagePoint(mouse))
-            if (!previewTimer.running)
-                previewTimer.start()
-        }
-        onReleased: {
-            maskingPanel.endStroke()
-            previewTimer.stop()
-            teffect.procPreview()
-        }
-        Timer {
-            id: previewTimer
-            interval: 150
-            onTriggered: teffect.procPreview()
-        }
-        Rectangle {
-            // The brush, at the size it paints.
-            visible: maskPainter.enabled && maskPainter.containsMouse
-            readonly property real diameter: _top.view && _top.input
-                ? 2 * maskingPanel.brushSize * 0.25 * Math.min(_top.input.width, _top.input.height) * _top.view.zoom : 0
-            width: diameter
-            height: diameter
-            radius: diameter / 2
-            x: maskPainter.mouseX - diameter / 2
-            y: maskPainter.mouseY - diameter / 2
-            color: "transparent"
-            border.color: maskingPanel.paintIn ? "#80e08a" : "#f08070"
-            border.width: 2
-        }
+        z: 6
+        view: _top.view
     }
+    // The editing panel is the Adjust tab; the styles need no brush.
+    editingPanelActive: !showStyles
+    onEditingPanelActiveChanged: {
+        console.log("_top::onEditingPanelActiveChanged:", editingPanelActive)
+        if (editingPanelActive)
+            maskingPanel.loadOverlay()
+        else
+            maskingPanel.unloadOverlay()
+    }
+    Component.onCompleted: if (editingPanelActive) maskingPanel.loadOverlay()
 
     // The parts of the screen the tour shows.
-    readonly property Item previewArea: maskPainter
+    readonly property Item previewArea: previewOverlay
     readonly property Item settingsArea: panelBody
     readonly property Item finishArea: footer
 
@@ -308,6 +299,7 @@ TEModuleBase {
                     PmPositionPicker {
                         id: coverageCenterPicker
                         objectName: "CoverageCenterPicker"
+                        overlayLoader: previewOverlay
                         label: teffect.paramInfo("reveal_center").label
                         aspect: _top.imageAspect
                         position: teffect.reveal_center
@@ -359,6 +351,7 @@ TEModuleBase {
                     }
                     PmPositionPicker {
                         objectName: "VignetteCenterPicker"
+                        overlayLoader: previewOverlay
                         label: teffect.paramInfo("vignette_center").label
                         aspect: _top.imageAspect
                         position: teffect.vignette_center
@@ -408,6 +401,7 @@ TEModuleBase {
                 TEModuleMaskingPanel {
                     id: maskingPanel
                     effect: teffect
+                    overlayLoader: previewOverlay
                 }
             }
         }
@@ -435,7 +429,7 @@ TEModuleBase {
                 TDialogButton {
                     objectName: "applyButton"
                     text: _top.applying ? qsTr("Painting...") : qsTr("Apply")
-                    tooltip: qsTr("Paint the full picture and keep it (Ctrl+Return)")
+                    tooltip: qsTr("Paint the full picture and keep it (Return)")
                     isDefault: true
                     enabled: !_top.applying && _top.input !== undefined && !_top.input.empty
                     onClicked: _top.apply()
