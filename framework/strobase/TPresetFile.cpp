@@ -23,27 +23,34 @@ bool read(const QString& path, QVariantMap* preset, QString* error)
         *error = QStringLiteral("preset %1 is too large to be a preset").arg(path);
         return false;
     }
+    if (!fromText(file.readAll(), preset, error)) {
+        *error = QStringLiteral("preset %1 %2").arg(path, *error);
+        return false;
+    }
+    return true;
+}
+
+bool fromText(const QByteArray& text, QVariantMap* preset, QString* error)
+{
     QJsonParseError parseError;
-    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &parseError);
+    const QJsonDocument doc = QJsonDocument::fromJson(text, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
-        *error = QStringLiteral("preset %1 is not valid JSON: %2 at offset %3")
-                     .arg(path, parseError.errorString())
-                     .arg(parseError.offset);
+        *error = QStringLiteral("is not valid JSON: %1 at offset %2").arg(parseError.errorString()).arg(parseError.offset);
         return false;
     }
     if (!doc.isObject()) {
-        *error = QStringLiteral("preset %1 is not a JSON object").arg(path);
+        *error = QStringLiteral("is not a JSON object");
         return false;
     }
     const QJsonObject root = doc.object();
     TVersion version;
     if (!root.value(QStringLiteral("version")).isString()
         || !TVersion::parse(root.value(QStringLiteral("version")).toString(), &version)) {
-        *error = QStringLiteral("preset %1 has no \"major.minor\" version text").arg(path);
+        *error = QStringLiteral("has no \"major.minor\" version text");
         return false;
     }
     if (!root.value(QStringLiteral("params")).isObject()) {
-        *error = QStringLiteral("preset %1 has no \"params\" object").arg(path);
+        *error = QStringLiteral("has no \"params\" object");
         return false;
     }
     QVariantMap params;

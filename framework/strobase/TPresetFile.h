@@ -12,6 +12,9 @@
 namespace TPresetFile {
 
 STROBASE_EXPORT bool read(const QString& path, QVariantMap* preset, QString* error);
+// The same from the text of a preset (as the preset database keeps it); the
+// error then says what is wrong without a file name ("is not valid JSON...").
+STROBASE_EXPORT bool fromText(const QByteArray& text, QVariantMap* preset, QString* error);
 // Written to a temporary file and renamed into place.
 STROBASE_EXPORT bool write(const QString& path, const QVariantMap& preset, QString* error);
 
