@@ -3,6 +3,9 @@
 // Photoshop filter plug-in starts it under the name "Velmora_Strovane".
 
 #include "AppStart.h"
+#include "PSExchange.h"
+#include "PSImageData.h"
+#include "SilentReplay.h"
 #include "SingleApplication.h"
 #include "VmAppDelegate.h"
 #include "VmUpdateManager.h"
@@ -15,6 +18,70 @@
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
 #include <QQuickWindow>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+// The root window of the loaded main document, handed to the delegate; null
+// when the document has none.
+QQuickWindow* loadMainWindow(QQmlApplicationEngine& engine, VmAppDelegate& delegate)
+{
+    engine.load(QUrl(QStringLiteral("qrc:/main.qml")));
+    QQuickWindow* window =
+        engine.rootObjects().isEmpty() ? nullptr : qobject_cast<QQuickWindow*>(engine.rootObjects().first());
+    if (!window) {
+        qWarning() << "Error: Your root item has to be a Window.";
+        return nullptr;
+    }
+    delegate.setMainWindow(window);
+    QObject::connect(window, &QWindow::screenChanged, &delegate, &VmAppDelegate::onScreenChanged, Qt::QueuedConnection);
+    return window;
+}
+
+// Started by the filter plug-in: the host image comes and goes through the
+// exchange segments; the outcome is written back for the plug-in.
+int runAsPlugin(QApplication& app, QQmlApplicationEngine& engine, VmAppDelegate& delegate)
+{
+    qDebug() << "Invoked as PS Plugin";
+    delegate.setEditorMode(VmAppDelegate::PhotoshopPlugin);
+    PSExchange exchange;
+    switch (exchange.attach()) {
+    case PSExchange::Outcome::Ready:
+        break;
+    case PSExchange::Outcome::NoPlugin:
+        qWarning().noquote() << exchange.error();
+        std::fprintf(stderr, "%s\n", qPrintable(exchange.error()));
+        return -1;
+    case PSExchange::Outcome::Refused:
+        return -1;
+    }
+    delegate.setSilentMode(exchange.silent());
+    std::unique_ptr<PSImageData> image(new PSImageData(exchange.params(), exchange.plane(0), exchange.plane(1),
+                                                       exchange.plane(2), exchange.profile(), exchange.presetBlock()));
+    engine.rootContext()->setContextProperty(QStringLiteral("tPSImageData"), image.get());
+
+    int result = 0;
+    if (delegate.silentMode()) {
+        delegate.setErrorCode(VmAppDelegate::ErrorCode(SilentReplay::run(engine, delegate, *image)));
+    } else {
+        if (!loadMainWindow(engine, delegate)) {
+            image.reset();
+            exchange.destroy();
+            return -1;
+        }
+        result = app.exec();
+    }
+    exchange.finish(delegate.errorCode());
+    qWarning() << "Program returns back to Photoshop.";
+    Strobase::shutDown();
+    image.reset();
+    exchange.destroy();
+    return result;
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -53,14 +120,8 @@ int main(int argc, char* argv[])
     qDebug() << "Arguments: " << app.arguments();
 
     const QStringList arguments = app.arguments().mid(1);
-    if (AppStart::chooseMode(app.arguments().value(0), arguments) == AppStart::Mode::PhotoshopPlugin) {
-        delegate.setEditorMode(VmAppDelegate::PhotoshopPlugin);
-        // Only the Photoshop plug-in starts us under this name, after it
-        // made the exchange segments; started by hand there is nothing to
-        // exchange, so nothing is loaded and no segment is touched.
-        qWarning() << "Started under the Photoshop plug-in's name without its exchange; nothing to do.";
-        return -1;
-    }
+    if (AppStart::chooseMode(app.arguments().value(0), arguments) == AppStart::Mode::PhotoshopPlugin)
+        return runAsPlugin(app, engine, delegate);
 
     delegate.setEditorMode(VmAppDelegate::Standalone);
     delegate.setSilentMode(false);
@@ -76,16 +137,8 @@ int main(int argc, char* argv[])
         delegate.setFileName(path);
     }
 
-    engine.load(QUrl(QStringLiteral("qrc:/main.qml")));
-    QQuickWindow* window =
-        engine.rootObjects().isEmpty() ? nullptr : qobject_cast<QQuickWindow*>(engine.rootObjects().first());
-    if (!window) {
-        qWarning() << "Error: Your root item has to be a Window.";
+    if (!loadMainWindow(engine, delegate))
         return -1;
-    }
-    delegate.setMainWindow(window);
-    QObject::connect(window, &QWindow::screenChanged, &delegate, &VmAppDelegate::onScreenChanged, Qt::QueuedConnection);
-
     const int execReturn = app.exec();
     qDebug() << "app.exec() execReturn=" << execReturn;
     Strobase::shutDown();

@@ -1,6 +1,7 @@
 #include "TIcc.h"
 
 #include <lcms2.h>
+#include <opencv2/imgproc.hpp>
 
 #include <memory>
 
@@ -68,6 +69,33 @@ bool transform(cv::Mat& image, const QByteArray& fromBytes, const QByteArray& to
     return true;
 }
 
+bool isGrayProfile(const QByteArray& bytes)
+{
+    const Profile p = open(bytes);
+    return p && cmsGetColorSpace(p.get()) == cmsSigGrayData;
+}
+
+// One 16-bit transform between a gray profile and sRGB. Unoptimised: the
+// precalculated curves lose the deep shadows of a gamma curve.
+bool grayTransform(const cv::Mat& src, cv::Mat* dst, const QByteArray& grayBytes, bool toRgb, QString* error)
+{
+    const Profile gray = open(grayBytes);
+    const Profile srgb(cmsCreate_sRGBProfile());
+    cmsHTRANSFORM t = toRgb ? cmsCreateTransform(gray.get(), TYPE_GRAY_16, srgb.get(), TYPE_BGR_16, INTENT_PERCEPTUAL, cmsFLAGS_NOOPTIMIZE)
+                            : cmsCreateTransform(srgb.get(), TYPE_BGR_16, gray.get(), TYPE_GRAY_16, INTENT_PERCEPTUAL, cmsFLAGS_NOOPTIMIZE);
+    if (!t) {
+        *error = QStringLiteral("cannot convert between these colour profiles");
+        return false;
+    }
+    const cv::Mat in = src.isContinuous() ? src : src.clone();
+    cv::Mat out(in.size(), toRgb ? CV_16UC3 : CV_16UC1);
+    for (int y = 0; y < in.rows; ++y)
+        cmsDoTransform(t, in.ptr(y), out.ptr(y), cmsUInt32Number(in.cols));
+    cmsDeleteTransform(t);
+    *dst = out;
+    return true;
+}
+
 } // namespace
 
 namespace TIcc {
@@ -115,6 +143,25 @@ bool toWorkingSpace(cv::Mat& image, const QByteArray& profile, QString* error)
 bool fromWorkingSpace(cv::Mat& image, const QByteArray& profile, QString* error)
 {
     return transform(image, sRGB(), profile, error);
+}
+
+bool grayToWorkingSpace(const cv::Mat& gray, const QByteArray& profile, cv::Mat* bgr, QString* error)
+{
+    if (!profile.isEmpty() && isGrayProfile(profile))
+        return grayTransform(gray, bgr, profile, true, error);
+    cv::cvtColor(gray, *bgr, cv::COLOR_GRAY2BGR);
+    return profile.isEmpty() || toWorkingSpace(*bgr, profile, error);
+}
+
+bool workingSpaceToGray(const cv::Mat& bgr, const QByteArray& profile, cv::Mat* gray, QString* error)
+{
+    if (!profile.isEmpty() && isGrayProfile(profile))
+        return grayTransform(bgr, gray, profile, false, error);
+    cv::Mat inSpace = bgr.clone();
+    if (!profile.isEmpty() && !fromWorkingSpace(inSpace, profile, error))
+        return false;
+    cv::cvtColor(inSpace, *gray, cv::COLOR_BGR2GRAY);
+    return true;
 }
 
 } // namespace TIcc

@@ -23,5 +23,10 @@ STROBASE_EXPORT QString description(const QByteArray& profile);
 // False with a reason for a profile that is unreadable or not RGB.
 STROBASE_EXPORT bool toWorkingSpace(cv::Mat& image, const QByteArray& profile, QString* error);
 STROBASE_EXPORT bool fromWorkingSpace(cv::Mat& image, const QByteArray& profile, QString* error);
+// Gray images (16 bit) to and from working-space BGR (16 bit), through a gray
+// or RGB profile; without a profile the gray is taken as the working
+// space's.
+STROBASE_EXPORT bool grayToWorkingSpace(const cv::Mat& gray, const QByteArray& profile, cv::Mat* bgr, QString* error);
+STROBASE_EXPORT bool workingSpaceToGray(const cv::Mat& bgr, const QByteArray& profile, cv::Mat* gray, QString* error);
 
 } // namespace TIcc
