@@ -170,8 +170,12 @@ bool PainterPass::render(const QSize& size, TSFbo& target)
             }
             counter = 0;
         }
-        m_f->glFinish();
-        QThread::yieldCurrentThread();
+        // A watched painting shows batch by batch; unwatched, the driver
+        // may queue them all.
+        if (m_previewTarget) {
+            m_f->glFinish();
+            QThread::yieldCurrentThread();
+        }
     }
     QThread::yieldCurrentThread();
 

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
 
 #include <gtest/gtest.h>
 
@@ -194,4 +195,36 @@ TEST(RenderCli, BadRequestsFailWithoutWritingOutput)
         EXPECT_EQ(r.err.count('\n'), 1) << r.err.constData();
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2) << "only the two broken inputs";
+}
+
+// Renders of the example photograph as they were when the references were
+// painted (scripts/render-references.sh): speed work must not change them
+// beyond half-float rounding.
+TEST(RenderCli, RendersMatchTheReferences)
+{
+    QTemporaryDir dir;
+    const QString refs = data("references/");
+    struct Case {
+        const char* name;
+        QStringList args;
+    } cases[] = {
+        {"default.png", {}},
+        {"level0-relief.png", {"--set", "density_level=0", "--set", "stroke_paint_volume=0.6"}},
+        {"impasto.png", {"--preset", refs + "impasto.json"}},
+        {"hatching-vignette.png", {"--preset", refs + "hatching.json", "--set", "vignette_midpoint=0.5"}},
+    };
+    for (const Case& c : cases) {
+        const QString out = dir.filePath(QLatin1String(c.name));
+        const CliRun r = render(QStringList{"--decimation", "4"} + c.args + QStringList{kExample, out});
+        ASSERT_EQ(r.exitCode, 0) << c.name << r.err.constData();
+        const cv::Mat now = cv::imread(out.toStdString()), then = cv::imread((refs + c.name).toStdString());
+        ASSERT_EQ(now.size(), then.size()) << c.name;
+        cv::Mat diff;
+        cv::absdiff(now, then, diff);
+        const cv::Scalar mean = cv::mean(diff);
+        EXPECT_LT((mean[0] + mean[1] + mean[2]) / 3, 0.25) << c.name;
+        cv::Mat off;
+        cv::threshold(diff.reshape(1), off, 2, 1, cv::THRESH_BINARY);
+        EXPECT_LT(cv::countNonZero(off), int(diff.total() * 3 / 1000)) << c.name << ": samples off by more than 2";
+    }
 }
