@@ -5,6 +5,7 @@
 
 #include <Strobase.h>
 #include <TImageIO.h>
+#include <TPrivateDisplay.h>
 #include <TSFbo.h>
 
 #include <QCommandLineParser>
@@ -26,8 +27,8 @@ const char* const kUsage =
     "\n"
     "Boosts or tames the local detail of a photograph's lightness with a local\n"
     "Laplacian filter, and sets the brightness and contrast of its base. INPUT\n"
-    "is a JPEG, TIFF or PNG; OUTPUT's extension picks the format. Needs an X\n"
-    "display for OpenGL (xvfb-run -a without one).\n"
+    "is a JPEG, TIFF or PNG; OUTPUT's extension picks the format. OpenGL goes\n"
+    "through an X display; where there is none it starts a virtual one (Xvfb).\n"
     "\n"
     "  --sigma S          width of the detail range, 0..1 (default 0.1)\n"
     "  --gain G           detail gain: above 0 boosts, below 0 tames (default 1)\n"
@@ -96,8 +97,9 @@ int main(int argc, char** argv)
     QString error;
     if (!TImageIO::load(positional[0], &input, &error))
         return fail(error);
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        return fail(QStringLiteral("OpenGL needs an X display; run under xvfb-run -a when there is none"));
+    TPrivateDisplay display;
+    if (!display.ensure(&error))
+        return fail(error);
     QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
     QGuiApplication app(argc, argv);
     QOffscreenSurface surface;

@@ -8,6 +8,7 @@
 #include <TEffect.h>
 #include <TImageIO.h>
 #include <TPresetFile.h>
+#include <TPrivateDisplay.h>
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -109,8 +110,9 @@ int runRender(int& argc, char** argv, const RenderOptions& options)
         return fail(QStringLiteral("%1: unknown output format (use .png, .jpg or .tif)").arg(options.output));
     if (options.depth == 16 && (suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg")))
         return fail(QStringLiteral("JPEG files hold 8 bits per channel only"));
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        return fail(QStringLiteral("OpenGL needs an X display; run under xvfb-run -a when there is none"));
+    TPrivateDisplay display;
+    if (!display.ensure(&error))
+        return fail(error);
 
     const QString tgrc = options.tgrcFolder.isEmpty() ? programFolder() + QStringLiteral("/tgrc")
                                                       : options.tgrcFolder;
@@ -180,6 +182,7 @@ int runRender(int& argc, char** argv, const RenderOptions& options)
         return fail(renderError.isEmpty() ? QStringLiteral("the render produced no image") : renderError);
     TImageIO::SaveOptions saveOptions;
     saveOptions.depth = options.depth;
+    saveOptions.pngCompression = options.pngCompression;
     saveOptions.metadataSource = options.input; // the camera and dates stay with the painting
     if (!TImageIO::save(options.output, result.mat(), saveOptions, &error))
         return fail(error);

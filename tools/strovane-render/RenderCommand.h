@@ -13,6 +13,8 @@ struct RenderOptions {
     int decimation = 1;
     bool lowResolution = false;
     int depth = 8;
+    // A batch tool: writing fast matters more than the last few percent of size.
+    int pngCompression = 1;
     bool stats = false;
     QString tgrcFolder;
 };

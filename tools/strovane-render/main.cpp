@@ -22,7 +22,8 @@ const char* const kUsage =
     "\n"
     "Turns a photograph (JPEG, TIFF or PNG) into a painting without the user\n"
     "interface. OUTPUT's extension picks the format (.png, .jpg, .tif). It needs\n"
-    "an X display for OpenGL; without one, run it under xvfb-run -a.\n"
+    "OpenGL through an X display; where there is none it starts a virtual one\n"
+    "(Xvfb) of its own.\n"
     "\n"
     "  --preset FILE            start from a preset file\n"
     "  --set KEY=VALUE          set a parameter (repeatable; after the preset);\n"
@@ -33,6 +34,7 @@ const char* const kUsage =
     "  --decimation N           render at 1/N of the size (default 1)\n"
     "  --low-resolution         cap the painting at 2048 pixels on its longest side\n"
     "  --depth 8|16             bits per channel of PNG and TIFF output (default 8)\n"
+    "  --png-compression 0-9    zlib level of PNG output (default 1: fast, larger)\n"
     "  --tgrc DIR               brush and canvas folder (default: tgrc beside the program)\n"
     "  --stats                  per request: wall time of every stage, cache hits\n"
     "  --verbose                show the system's debug lines on stderr\n"
@@ -70,9 +72,10 @@ int main(int argc, char** argv)
     const QCommandLineOption decimation(QStringLiteral("decimation"), QString(), QStringLiteral("N"));
     const QCommandLineOption lowResolution(QStringLiteral("low-resolution"));
     const QCommandLineOption depth(QStringLiteral("depth"), QString(), QStringLiteral("BITS"));
+    const QCommandLineOption pngCompression(QStringLiteral("png-compression"), QString(), QStringLiteral("LEVEL"));
     const QCommandLineOption tgrc(QStringLiteral("tgrc"), QString(), QStringLiteral("DIR"));
     const QCommandLineOption stats(QStringLiteral("stats"));
-    parser.addOptions({help, version, list, convert, verbose, preset, set, then, decimation, lowResolution, depth, tgrc,
+    parser.addOptions({help, version, list, convert, verbose, preset, set, then, decimation, lowResolution, depth, pngCompression, tgrc,
                        stats});
     if (!parser.parse(arguments))
         return fail(parser.errorText());
@@ -118,6 +121,11 @@ int main(int argc, char** argv)
         options.depth = parser.value(depth).toInt(&ok);
         if (!ok || (options.depth != 8 && options.depth != 16))
             return fail(QStringLiteral("--depth is 8 or 16"));
+    }
+    if (parser.isSet(pngCompression)) {
+        options.pngCompression = parser.value(pngCompression).toInt(&ok);
+        if (!ok || options.pngCompression < 0 || options.pngCompression > 9)
+            return fail(QStringLiteral("--png-compression is 0 to 9"));
     }
     options.lowResolution = parser.isSet(lowResolution);
     options.stats = parser.isSet(stats);
