@@ -331,9 +331,10 @@ void TGLWorkerThread::processRequest(const TProcRequest& request)
     running.reporter = &reporter;
     TSFbo output;
     result.error = it->second->processProcReq(running, output);
+    // An output goes back as pixels only; the GUI shows previews, not it.
     if (result.error.isEmpty() && request.mode == TProcRequest::Output && !output.isEmpty())
         result.outputMat = TSMat(output.dataToMat(CV_16UC3, true, true));
-    if (!output.isEmpty())
+    else if (!output.isEmpty())
         result.output = QVariant::fromValue(output);
     TGL::funcs()->glFinish();
     emit finished(result);

@@ -228,3 +228,25 @@ TEST(RenderCli, RendersMatchTheReferences)
         EXPECT_LT(cv::countNonZero(off), int(diff.total() * 3 / 1000)) << c.name << ": samples off by more than 2";
     }
 }
+
+TEST(RenderCli, WorksWithoutADisplay)
+{
+    auto virtualDisplays = [] {
+        QProcess pgrep;
+        pgrep.start(QStringLiteral("pgrep"), {"-c", "-x", "Xvfb"});
+        pgrep.waitForFinished();
+        return pgrep.readAllStandardOutput().trimmed().toInt();
+    };
+    const int before = virtualDisplays();
+    QTemporaryDir dir;
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(STROVANE_RENDER), {"--decimation", "8", kExample, dir.filePath("out.png")});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().constData();
+    EXPECT_EQ(cv::imread(dir.filePath("out.png").toStdString()).cols, 320);
+    EXPECT_EQ(virtualDisplays(), before) << "its own display ended with it";
+}
