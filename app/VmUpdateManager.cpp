@@ -9,6 +9,7 @@
 #include <QNetworkReply>
 #include <QPixmap>
 #include <QSettings>
+#include <QVersionNumber>
 
 namespace {
 const QString kLastCheck = QStringLiteral("LAST_AUTOUPD");
@@ -83,7 +84,10 @@ void VmUpdateManager::parse(QNetworkReply* reply)
         return;
     m_latestVersion = versionNode.toElement().text();
     qDebug() << "VmUpdateManager::autoUpd_Parse, latest version = " << m_latestVersion;
-    if (!(m_currentVersion < m_latestVersion))
+    // Numerically, part by part: 2.0.10 is newer than 2.0.5. Text that is no
+    // version offers nothing.
+    const QVersionNumber latest = QVersionNumber::fromString(m_latestVersion).normalized();
+    if (latest.isNull() || latest <= QVersionNumber::fromString(m_currentVersion).normalized())
         return;
 
     QString notes, link;
