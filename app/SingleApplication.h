@@ -3,15 +3,22 @@
 #include <QApplication>
 #include <QSharedMemory>
 
+#include <memory>
+
+class QLockFile;
+
 class QLocalServer;
 
 // The application object, which also keeps a second copy of the program
-// from running: the first copy holds a marker segment and listens on a
-// local socket under the same key.
+// from running: the first copy holds a lock file, a marker segment and a
+// local socket under the same key. The lock file decides (taking it is
+// atomic, and the lock of a copy that died is taken over), so two copies
+// started at the same moment leave exactly one running.
 class SingleApplication : public QApplication {
     Q_OBJECT
 public:
     SingleApplication(int& argc, char** argv, const QString& uniqueKey);
+    ~SingleApplication() override;
 
     // True when another copy held the key at construction.
     bool isRunning() const { return m_running; }
@@ -23,11 +30,9 @@ public slots:
     void receiveMessage();
 
 private:
-    // A segment left behind by a copy that crashed has nobody listening.
-    bool firstCopyAnswers() const;
-
     bool m_running = false;
     QString m_key;
     QSharedMemory m_sharedMemory;
     QLocalServer* m_localServer = nullptr;
+    std::unique_ptr<QLockFile> m_lock;
 };

@@ -49,3 +49,36 @@ TEST_F(Program, ASecondCopyIsRefusedAndACrashedOneDoesNotBlock)
         << "the main window, not the already-running box";
     EXPECT_EQ(third->state(), QProcess::Running);
 }
+
+TEST_F(Program, TwoStartsAtTheSameMomentLeaveExactlyOneCopy)
+{
+    for (int round = 0; round < 10; ++round) {
+        QProcess* a = start({"photo.Tif"});
+        QProcess* b = start({"photo.Tif"});
+        // The loser shows the box; answered, it ends with 0.
+        QProcess* loser = nullptr;
+        for (int i = 0; i < 150 && !loser; ++i) {
+            for (QProcess* p : {a, b}) {
+                // The box comes before the application has its name.
+                const QString ids = xdotool({"search", "--onlyvisible", "--pid", QString::number(p->processId())}, 2000);
+                for (const QString& id : ids.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+                    if (xdotool({"getwindowname", id}) == QStringLiteral("vmstrovane2"))
+                        loser = p;
+            }
+            if (!loser)
+                QThread::msleep(100);
+        }
+        ASSERT_NE(loser, nullptr) << "round " << round << ": one of the two is told that the other runs";
+        QProcess* winner = loser == a ? b : a;
+        press(windowOf(loser), "Return");
+        EXPECT_EQ(xdotool({"search", "--onlyvisible", "--name", "^Velmora Strovane 2 V2.0.5$"}).split('\n', Qt::SkipEmptyParts).size(), 1)
+            << "round " << round << ": one main window";
+        ASSERT_TRUE(loser->waitForFinished(15000)) << "round " << round;
+        EXPECT_EQ(loser->exitCode(), 0) << "round " << round;
+        const QString window = windowOf(winner);
+        EXPECT_EQ(xdotool({"getwindowname", window}), QStringLiteral("Velmora Strovane 2 V2.0.5")) << "round " << round;
+        EXPECT_EQ(winner->state(), QProcess::Running) << "round " << round;
+        winner->kill();
+        winner->waitForFinished(5000);
+    }
+}
