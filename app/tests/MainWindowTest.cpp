@@ -248,48 +248,96 @@ TEST_F(MainWindow, ExternalEditorPaintsTheCallersTiffInPlace)
     EXPECT_EQ(QDir(home.path()).entryList({"*.tif*"}, QDir::Files | QDir::Hidden), QStringList{"catalogue photo.tif"});
 }
 
-TEST_F(MainWindow, ExternalEditorLeavesAFileItCannotWriteUntouched)
-{
-    // A folder the program may not write to: permissions for a user, a
-    // read-only mount for root, who ignores permissions.
-    const QString folder = home.filePath("locked");
-    QDir().mkpath(folder);
-    const QString photo = folder + "/photo.png";
-    cv::Mat m(200, 300, CV_8UC3, cv::Scalar(90, 160, 220));
-    cv::circle(m, cv::Point(150, 100), 60, cv::Scalar(20, 40, 200), cv::FILLED);
-    ASSERT_TRUE(cv::imwrite(photo.toStdString(), m));
-    QFile original(photo);
-    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
-    const QByteArray before = original.readAll();
-    original.close();
-    bool mounted = false;
-    if (::geteuid() == 0) {
-        const QByteArray dir = QFile::encodeName(folder);
-        if (::mount("strovane-test", dir.constData(), "tmpfs", 0, "size=4m") != 0)
-            GTEST_SKIP() << "no read-only folder can be made here";
-        mounted = true;
-        ASSERT_TRUE(cv::imwrite(photo.toStdString(), m));
-        ::mount(nullptr, dir.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr);
-    } else {
-        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+namespace {
+
+// A folder of the test's own on a small file system: read-only, or so small
+// that a painting does not fit (a full disk). Root only; unmounted at the end.
+class SmallFolder {
+public:
+    enum Kind { ReadOnly, Full };
+    SmallFolder(const QString& path, Kind kind) : m_path(QFile::encodeName(path)), m_kind(kind)
+    {
+        QDir().mkpath(path);
+        m_mounted = ::geteuid() == 0 && ::mount("strovane-test", m_path.constData(), "tmpfs", 0,
+                                                kind == Full ? "size=16k" : "size=4m") == 0;
+    }
+    ~SmallFolder()
+    {
+        if (m_mounted)
+            ::umount(m_path.constData());
+    }
+    bool mounted() const { return m_mounted; }
+    // Files written before the folder closes.
+    void close()
+    {
+        if (m_kind == ReadOnly)
+            ::mount(nullptr, m_path.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr);
     }
 
-    QProcess* p = startPainting({photo});
+private:
+    QByteArray m_path;
+    Kind m_kind;
+    bool m_mounted = false;
+};
+
+QByteArray contents(const QString& path)
+{
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+} // namespace
+
+TEST_F(MainWindow, ExternalEditorLeavesAFileItCannotWriteUntouched)
+{
+    for (SmallFolder::Kind kind : {SmallFolder::ReadOnly, SmallFolder::Full}) {
+        const char* what = kind == SmallFolder::ReadOnly ? "read-only folder" : "full disk";
+        const QString folder = home.filePath(kind == SmallFolder::ReadOnly ? "locked" : "full");
+        SmallFolder small(folder, kind);
+        if (!small.mounted())
+            GTEST_SKIP() << "no small file system can be made here (root and tmpfs are needed)";
+        const QString photo = folder + "/photo.png";
+        cv::Mat m(200, 300, CV_8UC3, cv::Scalar(90, 160, 220));
+        cv::circle(m, cv::Point(150, 100), 60, cv::Scalar(20, 40, 200), cv::FILLED);
+        ASSERT_TRUE(cv::imwrite(photo.toStdString(), m));
+        small.close();
+        const QByteArray before = contents(photo);
+
+        QProcess* p = startPainting({photo});
+        apply(p);
+        const QString box = windowNamed(kQuestionTitle, 120000);
+        EXPECT_FALSE(box.isEmpty()) << what << ": the user is told";
+        if (!box.isEmpty())
+            press(box, "Return");
+        ASSERT_TRUE(p->waitForFinished(30000)) << log(p).toStdString();
+        EXPECT_NE(p->exitCode(), 0) << what << ": no success is claimed";
+        EXPECT_EQ(contents(photo), before) << what << ": the caller's file is byte for byte as it was";
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"photo.png"})
+            << what << ": no partial file";
+    }
+}
+
+TEST_F(MainWindow, SavingToAFullDiskLeavesNoPartialFile)
+{
+    const QString folder = home.filePath("full");
+    SmallFolder small(folder, SmallFolder::Full);
+    if (!small.mounted())
+        GTEST_SKIP() << "no small file system can be made here (root and tmpfs are needed)";
+    const QString earlier = folder + "/earlier.jpg";
+    ASSERT_TRUE(cv::imwrite(earlier.toStdString(), cv::Mat(64, 64, CV_8UC3, cv::Scalar(10, 200, 30))));
+    const QByteArray before = contents(earlier);
+
+    QProcess* p = startPainting();
     apply(p);
+    saveAs(folder + "/painting.jpg", "JPEG Options");
     const QString box = windowNamed(kQuestionTitle, 120000);
-    EXPECT_FALSE(box.isEmpty()) << "the user is told";
-    if (!box.isEmpty())
-        press(box, "Return");
-    ASSERT_TRUE(p->waitForFinished(30000)) << log(p).toStdString();
-    EXPECT_NE(p->exitCode(), 0) << "no success is claimed";
-    QFile after(photo);
-    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
-    EXPECT_EQ(after.readAll(), before) << "the caller's file is byte for byte as it was";
-    after.close();
-    if (mounted)
-        ::umount(QFile::encodeName(folder).constData());
-    else
-        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    ASSERT_FALSE(box.isEmpty()) << "the user is told";
+    press(box, "Return");
+    QThread::msleep(500);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"earlier.jpg"}) << "no partial file";
+    EXPECT_EQ(contents(earlier), before);
+    EXPECT_EQ(p->state(), QProcess::Running) << "the painting is still there to save elsewhere";
 }
 
 TEST_F(MainWindow, TheWindowComesBackWhereTheUserLeftIt)

@@ -74,7 +74,13 @@ const Exiv2::byte* bytesOf(const QByteArray& data)
 struct FileMetadata {
     int orientation = 1;
     QByteArray iccProfile;
+    qint64 width = 0, height = 0; // from the header; 0 when unknown
 };
+
+// The largest picture read: 16-bit colour of this size takes 1.5 GB before
+// the painting starts. Larger files are refused before they are decoded.
+constexpr qint64 kMaxPixels = qint64(1) << 28;
+constexpr qint64 kMaxSide = 65535;
 
 // What the pixels need from the metadata. Unreadable metadata is no reason
 // to refuse an image the decoder can read.
@@ -85,6 +91,8 @@ FileMetadata readMetadata(const QByteArray& data)
     try {
         auto image = Exiv2::ImageFactory::open(bytesOf(data), long(data.size()));
         image->readMetadata();
+        meta.width = image->pixelWidth();
+        meta.height = image->pixelHeight();
         const Exiv2::ExifData& exif = image->exifData();
         const auto it = exif.findKey(Exiv2::ExifKey("Exif.Image.Orientation"));
         if (it != exif.end() && it->count() > 0)
@@ -382,12 +390,34 @@ bool load(const QString& path, TSMat* image, QString* error)
         *error = QStringLiteral("%1 is truncated").arg(path);
         return false;
     }
+    const FileMetadata meta = readMetadata(data);
+    if (meta.width * meta.height > kMaxPixels || meta.width > kMaxSide || meta.height > kMaxSide) {
+        *error = QStringLiteral("%1 is %2 x %3 pixels; the largest picture this program paints has %4 megapixels "
+                                "and %5 pixels on a side")
+                     .arg(path).arg(meta.width).arg(meta.height).arg(kMaxPixels / 1000000).arg(kMaxSide);
+        return false;
+    }
+    // Headers exiv2 cannot read meet the decoder's own check at our limit.
+    static const bool decoderLimited = [] {
+        if (!qEnvironmentVariableIsSet("CV_IO_MAX_IMAGE_PIXELS"))
+            qputenv("CV_IO_MAX_IMAGE_PIXELS", QByteArray::number(kMaxPixels));
+        return true;
+    }();
+    Q_UNUSED(decoderLimited);
     cv::Mat mat;
     try {
         const cv::Mat buffer(1, data.size(), CV_8U, const_cast<char*>(data.constData()));
         mat = cv::imdecode(buffer, cv::IMREAD_COLOR | cv::IMREAD_ANYDEPTH | cv::IMREAD_IGNORE_ORIENTATION);
     } catch (const cv::Exception& e) {
-        *error = QStringLiteral("cannot decode %1: %2").arg(path, QString::fromStdString(e.msg));
+        // The decoder's own size check speaks of its environment variable.
+        if (e.msg.find("CV_IO_MAX_IMAGE_PIXELS") != std::string::npos)
+            *error = QStringLiteral("%1 is too large to decode (more pixels than %2 megapixels)")
+                         .arg(path).arg(kMaxPixels / 1000000);
+        else
+            *error = QStringLiteral("cannot decode %1: %2").arg(path, QString::fromStdString(e.msg));
+        return false;
+    } catch (const std::bad_alloc&) {
+        *error = QStringLiteral("%1 does not fit in memory").arg(path);
         return false;
     }
     if (mat.empty()) {
@@ -396,7 +426,6 @@ bool load(const QString& path, TSMat* image, QString* error)
     }
     if (mat.depth() != CV_8U && mat.depth() != CV_16U)
         mat.convertTo(mat, CV_16U, mat.depth() == CV_32F ? 65535.0 : 1.0);
-    const FileMetadata meta = readMetadata(data);
     mat = upright(mat, meta.orientation);
     if (!meta.iccProfile.isEmpty()) {
         QString why;

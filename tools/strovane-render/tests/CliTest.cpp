@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QThread>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -9,6 +10,11 @@
 #include <opencv2/imgproc.hpp>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/mount.h>
+#include <unistd.h>
+#include <zlib.h>
 
 namespace {
 
@@ -249,4 +255,88 @@ TEST(RenderCli, WorksWithoutADisplay)
     EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().constData();
     EXPECT_EQ(cv::imread(dir.filePath("out.png").toStdString()).cols, 320);
     EXPECT_EQ(virtualDisplays(), before) << "its own display ended with it";
+}
+
+namespace {
+
+// A PNG whose header claims width x height; its pixels never come.
+QByteArray pngHeaderOnly(quint32 width, quint32 height)
+{
+    auto be32 = [](quint32 v) {
+        const char b[4] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+        return QByteArray(b, 4);
+    };
+    const QByteArray ihdr = QByteArray("IHDR") + be32(width) + be32(height) + QByteArray("\x08\x02\x00\x00\x00", 5);
+    const QByteArray iend("IEND");
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + be32(13) + ihdr + be32(quint32(crc32(0, reinterpret_cast<const Bytef*>(ihdr.constData()), uInt(ihdr.size()))))
+        + be32(0) + iend + be32(quint32(crc32(0, reinterpret_cast<const Bytef*>(iend.constData()), 4)));
+}
+
+QByteArray contents(const QString& path)
+{
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+} // namespace
+
+TEST(RenderCli, AnImageTooLargeForTheMachineIsRefusedBeforeDecoding)
+{
+    QTemporaryDir dir;
+    const QString huge = dir.filePath("huge.png");
+    QFile f(huge);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(pngHeaderOnly(30000, 30000));
+    f.close();
+    const CliRun r = render({huge, dir.filePath("out.png")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.contains("30000 x 30000 pixels")) << r.err.constData();
+    EXPECT_TRUE(r.err.contains("268 megapixels")) << "the message says the limit";
+    EXPECT_FALSE(QFile::exists(dir.filePath("out.png")));
+}
+
+TEST(RenderCli, AFullDiskKeepsTheOldFileAndLeavesNoPartialOne)
+{
+    QTemporaryDir dir;
+    const QByteArray folder = QFile::encodeName(dir.filePath("full"));
+    QDir().mkpath(dir.filePath("full"));
+    if (::geteuid() != 0 || ::mount("strovane-test", folder.constData(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "no small file system can be made here (root and tmpfs are needed)";
+    const QString out = dir.filePath("full/out.png");
+    ASSERT_TRUE(cv::imwrite(out.toStdString(), cv::Mat(16, 16, CV_8UC3, cv::Scalar(1, 2, 3))));
+    const QByteArray before = contents(out);
+    const CliRun r = render({"--decimation", "4", kExample, out});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.contains("cannot write")) << r.err.constData();
+    EXPECT_EQ(contents(out), before);
+    EXPECT_EQ(QDir(dir.filePath("full")).entryList(QDir::Files | QDir::Hidden), QStringList{"out.png"});
+    ::umount(folder.constData());
+}
+
+TEST(RenderCli, KilledWhileWritingItLeavesTheOldFileOrTheNewOneNeverATornOne)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath("big.tif");
+    ASSERT_TRUE(cv::imwrite(out.toStdString(), cv::Mat(16, 16, CV_8UC3, cv::Scalar(1, 2, 3))));
+    const QByteArray before = contents(out);
+    // Killed as soon as the temporary file of the write shows up.
+    QProcess p;
+    p.start(QStringLiteral(STROVANE_RENDER), {"--depth", "16", "--decimation", "2", kExample, out});
+    bool sawWrite = false;
+    while (!sawWrite && !p.waitForFinished(0)) {
+        sawWrite = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size() > 1;
+        if (!sawWrite)
+            QThread::usleep(200);
+    }
+    if (sawWrite)
+        ::kill(pid_t(p.processId()), SIGKILL);
+    p.waitForFinished(60000);
+    const QByteArray after = contents(out);
+    if (after != before) {
+        const cv::Mat written = cv::imread(out.toStdString(), cv::IMREAD_UNCHANGED);
+        EXPECT_EQ(written.cols, 1280) << "a new file only whole";
+        EXPECT_EQ(written.rows, 800);
+    }
+    EXPECT_TRUE(sawWrite || p.exitCode() == 0);
 }
