@@ -38,6 +38,9 @@ public:
     const BrushSet& brushSet() const { return m_brushSet; }
     // Reads an atlas description into the frame table (no texture).
     static BrushSet readBrushAtlas(const QString& path);
+    // Why a brush set cannot paint (no frames, a frame outside its atlas, no
+    // atlas image); empty when it can.
+    static QString brushSetProblem(const BrushSet& set);
     // The LIC's standard deviation, in preprocessing pixels, for a smudge
     // size in 0..1 (sizes of 0 or less copy the painting instead).
     static float smudgeSigma(float smudgeSize) { return 1.0f + float(int(9.0f * smudgeSize)); }
@@ -50,7 +53,8 @@ private:
     bool vignette(const TSFbo& input, TSFbo& result);
     bool background(const TSFbo& adjusted, TSFbo& painting);
     bool painting(const TSFbo& adjusted, TSFbo& painting);
-    bool loadBrushAtlas(const QString& path);
+    // The description and the atlas image of a brush set.
+    static BrushSet loadBrushSet(const QString& path);
     bool smudge(const TSFbo& flowField, const TSFbo& painting, TSFbo& result);
     bool postProcessing(const TSFbo& input, TSFbo& result);
 

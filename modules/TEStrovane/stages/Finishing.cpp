@@ -3,6 +3,7 @@
 
 #include <Strobase.h>
 
+#include <QSet>
 #include <QVector2D>
 
 #include <algorithm>
@@ -35,6 +36,12 @@ bool TStrovaneWorker::postProcessing(const TSFbo& input, TSFbo& result)
     if (path != m_canvasPath) {
         m_canvasPath = path;
         m_canvas = mygl::file::load(path, GL_REPEAT);
+        if (!m_canvas.textureId()) {
+            static QSet<QString> told;
+            if (!told.contains(path))
+                qWarning().noquote() << QStringLiteral("The canvas %1 cannot be read: the painting has no canvas relief.").arg(path);
+            told.insert(path);
+        }
     }
     const float m = float(std::max(input.width(), input.height())) / 2048.0f;
     const float strength = stageFloat("bg.canvas.texture.strength") * 0.1f * std::sqrt(m);

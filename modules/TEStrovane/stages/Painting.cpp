@@ -1,6 +1,7 @@
 #include "../TStrovaneWorker.h"
 #include "PainterSettings.h"
 #include "StageHelpers.h"
+#include "../StrovaneParams.h"
 
 #include <Strobase.h>
 
@@ -12,10 +13,28 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSet>
+
+#include <cmath>
 
 namespace {
 // The painter's shaders hold this many brush frames.
 constexpr int kMaxFrames = 100;
+
+// A broken resource is told about once per run, not at every repaint.
+void warnOnce(const QString& path, const QString& message)
+{
+    static QSet<QString> told;
+    if (told.contains(path))
+        return;
+    told.insert(path);
+    qWarning().noquote() << message;
+}
+
+QString brushSetPath(const QString& guid)
+{
+    return Strobase::tgrcFolder() + QLatin1Char('/') + guid + QStringLiteral(".json");
+}
 } // namespace
 
 // "Original" background: the adjusted photograph, opaque, under the
@@ -64,23 +83,53 @@ TStrovaneWorker::BrushSet TStrovaneWorker::readBrushAtlas(const QString& path)
     return set;
 }
 
-bool TStrovaneWorker::loadBrushAtlas(const QString& path)
+TStrovaneWorker::BrushSet TStrovaneWorker::loadBrushSet(const QString& path)
 {
-    m_brushSet = readBrushAtlas(path);
-    return true;
+    BrushSet set = readBrushAtlas(path);
+    const QFileInfo info(path);
+    const QString imagePath = info.path() + QLatin1Char('/') + info.fileName().section(QLatin1Char('.'), 0, 0)
+        + QStringLiteral("normal.png");
+    set.atlas = mygl::file::load(imagePath, GL_REPEAT);
+    return set;
+}
+
+QString TStrovaneWorker::brushSetProblem(const BrushSet& set)
+{
+    if (set.frameCount == 0)
+        return QStringLiteral("its description has no frames");
+    for (const QVector4D& f : set.frames) {
+        const bool inside = std::isfinite(f.x()) && std::isfinite(f.y()) && std::isfinite(f.z()) && std::isfinite(f.w())
+            && f.x() >= 0 && f.y() >= 0 && f.z() > 0 && f.w() > 0 && f.x() + f.z() <= 1.0001f && f.y() + f.w() <= 1.0001f;
+        if (!inside)
+            return QStringLiteral("a frame lies outside its atlas");
+    }
+    if (!set.atlas.textureId())
+        return QStringLiteral("its atlas image cannot be read");
+    return QString();
 }
 
 bool TStrovaneWorker::painting(const TSFbo& adjusted, TSFbo& target)
 {
-    const QString path = Strobase::tgrcFolder() + QLatin1Char('/') + m_stage.value(QStringLiteral("stroke.sets")).toString()
-        + QStringLiteral(".json");
+    const QString path = brushSetPath(m_stage.value(QStringLiteral("stroke.sets")).toString());
     if (path != m_brushSet.path) {
-        loadBrushAtlas(path);
-        const QFileInfo info(path);
-        const QString imagePath = info.path() + QLatin1Char('/') + info.fileName().section(QLatin1Char('.'), 0, 0)
-            + QStringLiteral("normal.png");
-        m_brushSet.atlas = mygl::file::load(imagePath, GL_REPEAT);
+        m_brushSet = loadBrushSet(path);
+        const QString problem = brushSetProblem(m_brushSet);
+        if (!problem.isEmpty()) {
+            // The default brushes stand in; without them the strokes are left out.
+            const QString fallback = brushSetPath(strovaneParam(QStringLiteral("stroke_type"))->defaultValue.toString());
+            BrushSet standIn = fallback == path ? BrushSet() : loadBrushSet(fallback);
+            const bool usable = fallback != path && brushSetProblem(standIn).isEmpty();
+            warnOnce(path, QStringLiteral("The brush set %1 cannot paint: %2. %3")
+                               .arg(path, problem,
+                                    usable ? QStringLiteral("The default brushes paint instead.")
+                                           : QStringLiteral("The painting has no strokes.")));
+            if (usable)
+                m_brushSet = standIn;
+            m_brushSet.path = path;
+        }
     }
+    if (!brushSetProblem(m_brushSet).isEmpty())
+        return true;
 
     const PainterSettings s = PainterSettings::from(m_stage, target.size());
     PainterPass* painter = painterWithPreviewTarget();

@@ -340,3 +340,62 @@ TEST(RenderCli, KilledWhileWritingItLeavesTheOldFileOrTheNewOneNeverATornOne)
     }
     EXPECT_TRUE(sawWrite || p.exitCode() == 0);
 }
+
+namespace {
+
+// The program's brush and canvas folder, with some files replaced.
+struct BrokenTgrc {
+    QTemporaryDir dir;
+    explicit BrokenTgrc(const QMap<QString, QByteArray>& replaced)
+    {
+        const QDir tgrc(QStringLiteral(TGRC_DIR));
+        for (const QString& name : tgrc.entryList(QDir::Files))
+            if (!replaced.contains(name))
+                QFile::link(tgrc.filePath(name), dir.filePath(name));
+        for (auto it = replaced.begin(); it != replaced.end(); ++it) {
+            if (it.value().isNull())
+                continue; // left out
+            QFile f(dir.filePath(it.key()));
+            f.open(QIODevice::WriteOnly);
+            f.write(it.value());
+        }
+    }
+};
+
+} // namespace
+
+TEST(RenderCli, ABrokenBrushSetOrCanvasPaintsWithoutItAndSaysSoOnce)
+{
+    const QString round = QStringLiteral("83fc382d-ef61-47a5-9ebc-da13fe1d00fe");
+    const QString canvas = QStringLiteral("7648351e-1332-4812-883b-4d8e92f49613");
+    const QByteArray absurd =
+        R"({"meta": {"size": {"w": 0, "h": 0}}, "frames": [{"frame": {"x": 0, "y": 0, "w": 1e30, "h": -5}}]})";
+    struct Case {
+        const char* what;
+        QMap<QString, QByteArray> replaced;
+        QStringList args;
+        const char* said;
+    } cases[] = {
+        {"a missing atlas", {{round + "normal.png", QByteArray()}}, {"--set", "stroke_type=" + round},
+         "its atlas image cannot be read. The default brushes paint instead."},
+        {"a corrupt atlas", {{round + "normal.png", QByteArray("\x89PNG\r\n\x1a\nnot really", 18)}},
+         {"--set", "stroke_type=" + round}, "its atlas image cannot be read"},
+        {"absurd frame sizes", {{round + ".json", absurd}}, {"--set", "stroke_type=" + round},
+         "a frame lies outside its atlas"},
+        {"a missing description", {{round + ".json", QByteArray()}}, {"--set", "stroke_type=" + round},
+         "its description has no frames"},
+        {"a corrupt canvas", {{canvas + ".png", QByteArray("garbage")}}, {"--set", "bg_canvas_texture_strength=0.8"},
+         "cannot be read: the painting has no canvas relief"},
+    };
+    for (const Case& c : cases) {
+        BrokenTgrc tgrc(c.replaced);
+        QTemporaryDir out;
+        const CliRun r = render(QStringList{"--decimation", "8", "--tgrc", tgrc.dir.path()} + c.args
+                                + QStringList{"--then", "stroke_rotation=0.3", kExample, out.filePath("out.png")});
+        ASSERT_EQ(r.exitCode, 0) << c.what << ": " << r.err.constData();
+        EXPECT_EQ(QString::fromUtf8(r.err).count(QString::fromLatin1(c.said)), 1) << c.what << ": " << r.err.constData();
+        cv::Scalar mean, sd;
+        cv::meanStdDev(cv::imread(out.filePath("out.png").toStdString()), mean, sd);
+        EXPECT_GT(sd[0] + sd[1] + sd[2], 10.0) << c.what << ": a painting, not a flat colour";
+    }
+}
