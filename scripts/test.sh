@@ -5,4 +5,4 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh
 cd build
-xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j2
+xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j2 --timeout 900

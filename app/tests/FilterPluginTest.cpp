@@ -187,8 +187,9 @@ void FilterPlugin::paintsInsideTheSelectionOnly(const Build& build)
             EXPECT_TRUE(log.contains(request)) << c.what << ": " << request.toStdString();
         EXPECT_EQ(log.count("request in "), c.readRequests) << c.what;
         EXPECT_EQ(log.count("request out "), c.writeRequests) << c.what;
-        if (c.image.channels() == 1)
+        if (c.image.channels() == 1) {
             EXPECT_FALSE(log.contains("planes 1-1") || log.contains("planes 2-2")) << "gray sends plane 0 only";
+        }
         EXPECT_TRUE(log.contains(QRegularExpression("preset \"[0-9a-f-]{36}\""))) << c.what << ": the applied preset's id";
 
         const cv::Mat before = cv::imread(in.toStdString(), cv::IMREAD_UNCHANGED);

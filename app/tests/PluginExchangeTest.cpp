@@ -249,7 +249,7 @@ TEST_F(PluginExchange, RecordsThatDoNotFitTheSegmentsFailNamingTheField)
         {"an unterminated preset id",
          [](FakePlugin& f) { std::memset(f.params()->presetId, 'x', sizeof f.params()->presetId); }, "presetId"},
         {"an element count larger than the segment",
-         [](FakePlugin& f) {
+         [](FakePlugin&) {
              bip::shared_memory_object info(bip::open_only, IPCPLANE2 "Info", bip::read_write);
              bip::mapped_region region(info, bip::read_write);
              const std::uint64_t lie = std::uint64_t(1) << 40;

@@ -59,7 +59,9 @@ QSGNode* TPreviewImage::updatePaintNode(QSGNode* old, UpdatePaintNodeData*)
     }
     if (m_imageDirty || !node->texture()) {
         // The GL objects stay the image's; the scene graph only samples them.
-        node->setTexture(window()->createTextureFromId(m_image.texture(), m_image.size()));
+        GLuint texture = m_image.texture();
+        node->setTexture(window()->createTextureFromNativeObject(QQuickWindow::NativeObjectTexture, &texture, 0,
+                                                                 m_image.size()));
         node->image = m_image;
         m_imageDirty = false;
     }

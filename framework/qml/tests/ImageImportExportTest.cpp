@@ -98,8 +98,9 @@ TEST(ImageExport, WritesWithTheDialogsSettingsAndSaysWhyNot)
         EXPECT_EQ(saved.count(), c.ok ? 1 : 0) << c.what;
         EXPECT_EQ(failed.count(), c.ok ? 0 : 1) << c.what;
         EXPECT_EQ(QFile::exists(path), c.ok) << c.what;
-        if (!c.ok)
+        if (!c.ok) {
             EXPECT_FALSE(out.errorString().isEmpty()) << c.what;
+        }
         if (c.ok) {
             TSMat back;
             QString error;

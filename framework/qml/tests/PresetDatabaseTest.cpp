@@ -166,8 +166,9 @@ TEST(BrushSetImport, ChecksTheSetAndCopiesItOnlyWhole)
         writeFile(c.file, c.description);
         const QString why = importer.importBrushSet(QUrl::fromLocalFile(c.file));
         EXPECT_EQ(why.isEmpty(), c.ok) << c.what << ": " << why.toStdString();
-        if (!c.ok && QByteArray(c.what) != "the same set again")
+        if (!c.ok && QByteArray(c.what) != "the same set again") {
             EXPECT_FALSE(QFile::exists(target.filePath(guid + ".json"))) << c.what << ": nothing copied";
+        }
     }
     EXPECT_TRUE(QFile::exists(target.filePath(guid + "normal.png")));
     const QJsonArray sets = QJsonDocument::fromJson(readFile(target.filePath("brushsets.json"))).array();

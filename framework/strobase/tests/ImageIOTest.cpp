@@ -293,8 +293,9 @@ TEST(ImageIO, ExportKeepsTheSourceMetadataInEveryFormat)
         EXPECT_EQ(exifText(*written, "Exif.Photo.PixelXDimension"), "40") << name;
         EXPECT_EQ(exifText(*written, "Exif.Photo.PixelYDimension"), "60") << name;
         EXPECT_EQ(written->xmpData()["Xmp.dc.title"].toString(), "lang=\"x-default\" Poppies") << name;
-        if (QByteArray(name).endsWith(".jpg"))
+        if (QByteArray(name).endsWith(".jpg")) {
             EXPECT_EQ(written->iptcData()["Iptc.Application2.Caption"].toString(), "Poppies at dawn");
+        }
         ASSERT_TRUE(written->iccProfileDefined()) << name;
         const Exiv2::DataBuf* icc = written->iccProfile();
         EXPECT_EQ(TIcc::description(QByteArray(reinterpret_cast<const char*>(icc->pData_), int(icc->size_))),

@@ -302,8 +302,9 @@ TEST_F(AdjustmentPasses, TexturizerLightsTheCanvasRelief)
                 expected.at<cv::Vec4f>(y, x) = cv::Vec4f(c[0] * lighting, c[1] * lighting, c[2] * lighting, c[3]);
             }
         EXPECT_LT(maxDifference(out, expected), kTolerance) << "strength " << strength;
-        if (strength == 0)
+        if (strength == 0) {
             EXPECT_LT(maxDifference(out, painting), 1e-4f) << "strength 0 changes nothing";
+        }
     }
 }
 

@@ -34,8 +34,9 @@ TEST(HueRangeMarks, HatchTheRangesPixelsOnly)
         EXPECT_EQ(marked(m, 0) > 0, c.red) << c.range;
         EXPECT_EQ(marked(m, 1) > 0, c.green) << c.range;
         EXPECT_EQ(marked(m, 2), 0) << c.range << ": greys belong to no range";
-        if (c.red)
+        if (c.red) {
             EXPECT_LT(marked(m, 0), 30 * 30) << "hatched, not filled";
+        }
     }
     EXPECT_EQ(THueRangeMarks::marks(bands(), 0, Qt::white, 45).width(), 45) << "reduced to the size asked";
 }

@@ -160,8 +160,9 @@ TEST_F(PassReference, SepGaussSumsOutToTwoSigma)
                     expected.at<cv::Vec4f>(y, x) = sum / norm;
                 }
             EXPECT_LT(maxDifference(out, expected), kTolerance) << "sigma " << sigma << " vertical " << vertical;
-            if (sigma < 0.5f)
+            if (sigma < 0.5f) {
                 EXPECT_LT(maxDifference(out, input), kTolerance) << "below 0.5 the input passes unchanged";
+            }
         }
     }
 }

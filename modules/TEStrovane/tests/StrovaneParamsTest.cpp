@@ -200,8 +200,9 @@ TEST(StrovaneParams, StageColumnsDescribeTheWorkerLists)
                 paintingSlots[s.paintingPos + 1] = QLatin1String(s.key2);
         }
         levelKeys += s.conv == StageConv::Level;
-        if (p.key == QLatin1String("stroke_thickness"))
+        if (p.key == QLatin1String("stroke_thickness")) {
             EXPECT_EQ(s.conv, StageConv::None);
+        }
     }
     const QStringList basic = basicSlots.toList(), painting = paintingSlots.toList();
     EXPECT_EQ(levelKeys, 1);
