@@ -71,12 +71,12 @@ TEST_F(Program, TwoStartsAtTheSameMomentLeaveExactlyOneCopy)
         ASSERT_NE(loser, nullptr) << "round " << round << ": one of the two is told that the other runs";
         QProcess* winner = loser == a ? b : a;
         press(windowOf(loser), "Return");
-        EXPECT_EQ(xdotool({"search", "--onlyvisible", "--name", "^Velmora Strovane 2 V2.0.5$"}).split('\n', Qt::SkipEmptyParts).size(), 1)
-            << "round " << round << ": one main window";
         ASSERT_TRUE(loser->waitForFinished(15000)) << "round " << round;
         EXPECT_EQ(loser->exitCode(), 0) << "round " << round;
-        const QString window = windowOf(winner);
-        EXPECT_EQ(xdotool({"getwindowname", window}), QStringLiteral("Velmora Strovane 2 V2.0.5")) << "round " << round;
+        EXPECT_FALSE(windowNamed(QStringLiteral("Velmora Strovane 2 V2.0.5")).isEmpty())
+            << "round " << round << ": the other copy reaches its main window";
+        EXPECT_EQ(xdotool({"search", "--onlyvisible", "--name", "^Velmora Strovane 2 V2.0.5$"}).split('\n', Qt::SkipEmptyParts).size(), 1)
+            << "round " << round << ": one main window";
         EXPECT_EQ(winner->state(), QProcess::Running) << "round " << round;
         winner->kill();
         winner->waitForFinished(5000);
