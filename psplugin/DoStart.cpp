@@ -315,10 +315,10 @@ void exchangeImage()
             throw kEndSelector;
         }
     }
-    const bool locked = param.segment->tryLock();
-    // The preset id of the run, bounded to the parameters' 99 characters.
+    // One try at the lock; the preset id is taken whether or not it was got
+    // (the program wrote it before its status), bounded to 99 characters.
+    param.segment->tryLock();
     ipcCopyText(g.parameters, kParametersSize, p->presetId);
-    (void)locked;
     param.segment->unlock();
 
     // The program has answered and is ending; reap it when it does.
