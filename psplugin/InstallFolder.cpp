@@ -1,5 +1,6 @@
 #include "InstallFolder.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>

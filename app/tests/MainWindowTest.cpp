@@ -1,6 +1,7 @@
 // The main window, the history shell and the painting module as a user
 // meets them: the real program under the test's X display, driven by keys
 // through xdotool, its files compared with what strovane-render paints.
+#include "ImageDifference.h"
 #include "ProgramFixture.h"
 
 #include <QFile>
@@ -51,14 +52,6 @@ void requestClose(const QString& window)
     xcb_send_event(c, 0, event.window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
     xcb_flush(c);
     xcb_disconnect(c);
-}
-
-double meanDifference(const cv::Mat& a, const cv::Mat& b)
-{
-    cv::Mat a8, b8;
-    a.convertTo(a8, CV_8U, a.depth() == CV_16U ? 1.0 / 257 : 1.0);
-    b.convertTo(b8, CV_8U, b.depth() == CV_16U ? 1.0 / 257 : 1.0);
-    return cv::norm(a8, b8, cv::NORM_L1) / double(a8.total() * a8.channels());
 }
 
 class MainWindow : public Program {

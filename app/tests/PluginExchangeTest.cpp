@@ -1,6 +1,8 @@
 // The program started by the filter plug-in: this test plays the plug-in's
 // side of the exchange with the same segment code, and drives the window
 // with xdotool where there is one.
+#include "ExchangeSegments.h"
+#include "ImageDifference.h"
 #include "ProgramFixture.h"
 
 #include <IPCParams.h>
@@ -26,17 +28,6 @@
 namespace bip = boost::interprocess;
 
 namespace {
-
-const char* const kNames[] = {IPCPARAM, IPCSRCICC, IPCPLANE0, IPCPLANE1, IPCPLANE2};
-
-bool anySegmentLeft()
-{
-    for (const char* name : kNames)
-        for (const std::string& n : {std::string(name), IpcSegment::infoName(name)})
-            if (QFile::exists(QStringLiteral("/dev/shm/") + QString::fromStdString(n)))
-                return true;
-    return false;
-}
 
 // The plug-in's side: the five segments filled from an image as Part of
 // the exchange's order says, and the planes read back.
@@ -125,23 +116,12 @@ struct FakePlugin {
     }
 };
 
-double meanDifference(const cv::Mat& a, const cv::Mat& b)
-{
-    cv::Mat d;
-    cv::absdiff(a, b, d);
-    const cv::Scalar m = cv::mean(d);
-    return (m[0] + m[1] + m[2]) / 3.0;
-}
-
 class PluginExchange : public Program {
 protected:
     void SetUp() override
     {
         Program::SetUp();
-        for (const char* name : kNames) {
-            bip::shared_memory_object::remove(name);
-            bip::shared_memory_object::remove(IpcSegment::infoName(name).c_str());
-        }
+        ExchangeSegments::removeAll();
         QSettings settings(home.filePath("config/Velmora Labs/Velmora Strovane 2.conf"), QSettings::IniFormat);
         settings.setValue("appMain/showStartupWindow", false);
         settings.setValue("appMain/startWithPresetPanel", false);
@@ -205,7 +185,7 @@ TEST_F(PluginExchange, ApplyingInTheWindowHandsThePaintingBack)
             EXPECT_EQ(plugin.sample(1, 10, 10), 0xFFFF) << "planes 1 and 2 carry nothing for gray";
             EXPECT_EQ(plugin.sample(2, 10, 10), 0xFFFF);
         }
-        EXPECT_FALSE(anySegmentLeft()) << c.what << ": the program removed the names (the plug-in keeps its views)";
+        EXPECT_FALSE(ExchangeSegments::anyLeft()) << c.what << ": the program removed the names (the plug-in keeps its views)";
     }
 }
 
@@ -275,7 +255,7 @@ TEST_F(PluginExchange, WithNobodyWaitingTheProgramEndsAndLeavesNothing)
     QProcess* p = startAsPlugin();
     EXPECT_EQ(finished(p, 20000), 255);
     EXPECT_TRUE(log(p).contains("no plug-in is waiting")) << log(p).toStdString();
-    EXPECT_FALSE(anySegmentLeft());
+    EXPECT_FALSE(ExchangeSegments::anyLeft());
 
     FakePlugin over;
     over.create(photo, QByteArray(), "", 1);

@@ -1,5 +1,6 @@
 #include "Pnm.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 

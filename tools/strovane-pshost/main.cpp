@@ -9,6 +9,7 @@
 
 #include "../../psplugin/host/PIFilter.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
