@@ -79,12 +79,10 @@ TSFbo PyrTone::proc(const TSFbo& input)
 
     TSFbo& base = output.level(n - 1);
     base.bind();
-    m_base->bind();
     m_base->setUniform("brightness", brightness);
     m_base->setUniform("contrast", contrast);
     m_base->setTexture("inputTexture0", gaussian->level(n - 1).texture(), 0);
     m_base->drawQuad(base.width(), base.height());
-    m_base->release();
     base.release();
 
     const float e = 1.0f / float(numSteps - 1);
@@ -93,18 +91,15 @@ TSFbo PyrTone::proc(const TSFbo& input)
     for (int b = 0; b < numSteps; b += 4) {
         const QVector4D refs(b * e, (b + 1) * e, (b + 2) * e, (b + 3) * e);
         scratch->bind();
-        m_remap->bind();
-        m_remap->program().setUniformValue("refs", refs);
+        m_remap->setUniform("refs", refs);
         m_remap->setUniform("invSigma2", 1.0f / (2.0f * sigma * sigma));
         m_remap->setTexture("inputImage", input.texture(), 2);
         m_remap->drawQuad(scratch->width(), scratch->height());
-        m_remap->release();
         scratch->release();
         scratchPyramid->create(*scratch);
 
         f->glEnable(GL_BLEND);
-        m_merge->bind();
-        m_merge->program().setUniformValue("refs", refs);
+        m_merge->setUniform("refs", refs);
         m_merge->setUniform("stepInv", 1.0f / e);
         for (int j = 0; j < n - 1; ++j) {
             TSFbo& level = output.level(j);
@@ -115,7 +110,6 @@ TSFbo PyrTone::proc(const TSFbo& input)
             m_merge->drawQuad(level.width(), level.height());
             level.release();
         }
-        m_merge->release();
         f->glDisable(GL_BLEND);
         GLProg::yield();
     }

@@ -51,7 +51,6 @@ void FastBilateralFilter::proc(const TSFbo& src, const TSFbo& guide, TSFbo& dst)
     TSFbo grid(QSize(cellsX * bins, cellsY), GL_RGBA32F), scratch(grid.size(), GL_RGBA32F);
 
     grid.bind();
-    m_splat->bind();
     bindTexture(*m_splat, "image", src.texture(), 0);
     bindTexture(*m_splat, "guide", reference.texture(), 1);
     m_splat->setUniform("guideIsImage", int(reference.texture() == src.texture()));
@@ -60,26 +59,22 @@ void FastBilateralFilter::proc(const TSFbo& src, const TSFbo& guide, TSFbo& dst)
     m_splat->setUniform("padding", kPadding);
     m_splat->setUniform("range", m_range);
     m_splat->drawQuad(grid.width(), grid.height());
-    m_splat->release();
 
     // x, y, then range: grid -> scratch -> grid -> scratch.
     const int steps[3][2] = {{1, 0}, {0, 1}, {cellsX, 0}};
     TSFbo* from = &grid;
     TSFbo* to = &scratch;
-    m_blur->bind();
     m_blur->setUniform("cellsX", cellsX);
     m_blur->setUniform("bins", bins);
     for (const auto& step : steps) {
         to->bind();
         bindTexture(*m_blur, "grid", from->texture(), 0);
-        m_blur->program().setUniformValue("step", QPoint(step[0], step[1]));
+        m_blur->setUniform("step", QPoint(step[0], step[1]));
         m_blur->drawQuad(to->width(), to->height());
         std::swap(from, to);
     }
-    m_blur->release();
 
     dst.bind();
-    m_slice->bind();
     bindTexture(*m_slice, "image", src.texture(), 0);
     bindTexture(*m_slice, "guide", reference.texture(), 1);
     bindTexture(*m_slice, "grid", from->texture(), 2);
@@ -89,7 +84,6 @@ void FastBilateralFilter::proc(const TSFbo& src, const TSFbo& guide, TSFbo& dst)
     m_slice->setUniform("bins", bins);
     m_slice->setUniform("range", m_range);
     m_slice->drawQuad(dst.width(), dst.height());
-    m_slice->release();
     dst.release();
 }
 

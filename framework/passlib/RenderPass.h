@@ -2,18 +2,16 @@
 
 #include "passlib_global.h"
 
-#include <QOpenGLFunctions_3_3_Core>
-#include <QOpenGLShaderProgram>
+#include <GLProg.h>
+
 #include <QSize>
 #include <QString>
 #include <QVariantMap>
 
-#include <memory>
-
 class TSFbo;
 
-// One GPU image operation: a GLSL program and the geometry it draws. All
-// calls on the thread that owns the OpenGL 3.3 core context.
+// One GPU image operation: a GLSL program (GLProg, with its quad) and how
+// it draws. All calls on the thread that owns the OpenGL 3.3 core context.
 class PASSLIB_EXPORT RenderPass {
 public:
     RenderPass();
@@ -22,7 +20,7 @@ public:
     RenderPass& operator=(const RenderPass&) = delete;
 
     // Every pass calls this first in its own initialize: afterwards the
-    // program and the function table are usable.
+    // function table is usable.
     virtual bool initialize();
     virtual bool preprocess(int value);
     // Compiles and links the program from two resource paths. A line
@@ -34,18 +32,25 @@ public:
     // Binds a texture to a unit ("2D" or "1D") with the given filter and wrap
     // modes and points the sampler uniform at that unit.
     void setResource(const char* name, const QString& type, GLuint texture, int unit, GLenum filter, GLenum wrap);
+    // Typed uniforms, sent with the next draw.
+    template <typename T>
+    void setUniform(const char* name, const T& value)
+    {
+        m_prog.setUniform(name, value);
+    }
+    template <typename T>
+    void setUniformArray(const char* name, const T* values, int count)
+    {
+        m_prog.setUniformArray(name, values, count);
+    }
     void setParam(const QString& name, const QVariant& value, bool flag = true);
     QVariant param(const QString& name) const { return m_params.value(name); }
 
-    QOpenGLShaderProgram* program() const { return m_program.get(); }
+    QOpenGLShaderProgram* program() { return &m_prog.program(); }
 
 protected:
-    std::unique_ptr<QOpenGLShaderProgram> m_program;
+    GLProg m_prog;
     QOpenGLFunctions_3_3_Core* m_f = nullptr;
-    GLuint m_vao = 0;
-    GLuint m_vbo = 0;
-    int m_vertexCount = 0;
-    bool m_geometryReady = false;
 
 private:
     QVariantMap m_params;

@@ -58,12 +58,10 @@ void reduce(std::vector<TSFbo>& levels, const TSFbo& image)
         return;
     TSFbo::blitFramebuffer(levels[0], image, GL_COLOR_BUFFER_BIT, GL_NEAREST);
     GLProg& down = *programs().down;
-    down.bind();
     for (size_t i = 1; i < levels.size(); ++i) {
         down.setTexture("source", levels[i - 1].texture(), 0);
         draw(down, levels[i]);
     }
-    down.release();
 }
 
 } // namespace
@@ -119,13 +117,11 @@ void GLPyrLaplacian::create(const TSFbo& image)
     if (m_levels.empty())
         return;
     GLProg& detail = *programs().detail;
-    detail.bind();
     for (size_t i = 0; i + 1 < m_levels.size(); ++i) {
         detail.setTexture("fine", gaussian[i].texture(), 0);
         detail.setTexture("coarse", gaussian[i + 1].texture(), 1);
         draw(detail, m_levels[i]);
     }
-    detail.release();
     TSFbo::blitFramebuffer(m_levels.back(), gaussian.back(), GL_COLOR_BUFFER_BIT, GL_NEAREST);
 }
 
@@ -135,7 +131,6 @@ void GLPyrLaplacian::reconstruct(TSFbo& output)
         return;
     GLProg& collapse = *programs().collapse;
     TSFbo coarse = m_levels.back();
-    collapse.bind();
     for (int i = levels() - 2; i >= 0; --i) {
         TSFbo finer = i == 0 ? output : TSFbo(m_levels[size_t(i)].size(), m_format);
         collapse.setTexture("detail", m_levels[size_t(i)].texture(), 0);
@@ -143,7 +138,6 @@ void GLPyrLaplacian::reconstruct(TSFbo& output)
         draw(collapse, finer);
         coarse = finer;
     }
-    collapse.release();
     if (levels() == 1)
         TSFbo::blitFramebuffer(output, m_levels[0], GL_COLOR_BUFFER_BIT, GL_NEAREST);
 }

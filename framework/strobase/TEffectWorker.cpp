@@ -96,7 +96,6 @@ void TEffectWorker::blendOverInput(TSFbo& output, bool withMask)
     blended.setUid(output.uid());
     blended.setScale(output.scale());
     blended.bind();
-    m_blend->bind();
     m_blend->setTexture("inputImage", input.texture(), 0);
     m_blend->setTexture("effectImage", output.texture(), 1);
     m_blend->setTexture("maskImage", maskTexture, 2);
@@ -104,7 +103,6 @@ void TEffectWorker::blendOverInput(TSFbo& output, bool withMask)
     m_blend->setUniform("opacity", opacity);
     m_blend->setUniform("maskType", maskType);
     m_blend->drawQuad(blended.width(), blended.height());
-    m_blend->release();
     blended.release();
     if (maskTexture)
         f->glDeleteTextures(1, &maskTexture);

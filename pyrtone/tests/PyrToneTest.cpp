@@ -202,14 +202,12 @@ TEST_F(PyrToneFilter, ReferenceAtThePixelIntensityTakesWeightOne)
     const TSFbo remap = upload(cv::Mat(4, 4, CV_32FC4, cv::Scalar(0.6, 0.7, 0.8, 0.9)), GL_RGBA32F);
     TSFbo out(QSize(4, 4), GL_RGBA32F);
     out.bind();
-    merge.bind();
-    merge.program().setUniformValue("refs", QVector4D(4 * e, 5 * e, 6 * e, 7 * e));
+    merge.setUniform("refs", QVector4D(4 * e, 5 * e, 6 * e, 7 * e));
     merge.setUniform("stepInv", 19.0f);
     merge.setUniform("fact", 1.0f);
     merge.setTexture("gauss", gauss.texture(), 0);
     merge.setTexture("remap", remap.texture(), 1);
     merge.drawQuad(4, 4);
-    merge.release();
     out.release();
     const cv::Vec4f v = download(out).at<cv::Vec4f>(2, 2);
     EXPECT_NEAR(v[0], 0.2f, 1e-5f) << "only the second reference's detail";

@@ -1,7 +1,11 @@
 #include "GLTestContext.h"
 
 #include <GLCache.h>
+#include <GLProg.h>
 #include <TGL.h>
+
+#include <QFile>
+#include <QTemporaryDir>
 
 using GLObjects = GLTestContext;
 
@@ -66,4 +70,73 @@ TEST_F(GLObjects, CacheEntryStaysWhileAnotherOwnerUsesIt)
     GLCache::releaseOwner(a);
     EXPECT_FALSE(GLCache::get("kept", 7).isEmpty());
     GLCache::clear();
+}
+
+namespace {
+
+QStringList g_warnings;
+
+void keepWarnings(QtMsgType type, const QMessageLogContext&, const QString& text)
+{
+    if (type == QtWarningMsg)
+        g_warnings << text;
+}
+
+} // namespace
+
+// Two programs sample one image with their own wrap modes; neither changes
+// the image's state or the other's sampling, and a program keeps its
+// textures from one draw to the next.
+TEST_F(GLObjects, ProgramsSampleASharedImageEachTheirOwnWay)
+{
+    QTemporaryDir dir;
+    QFile frag(dir.filePath(QStringLiteral("shift.frag")));
+    ASSERT_TRUE(frag.open(QIODevice::WriteOnly));
+    frag.write("#version 330 core\nin vec2 vUV;\nout vec4 colour;\nuniform sampler2D image;\nuniform vec2 offset;\n"
+               "uniform float unused;\nvoid main() { colour = texture(image, vUV + offset); }\n");
+    frag.close();
+    const QString vert = QStringLiteral(":/strobase/glshaders/default.vert");
+    GLProg repeat(vert, frag.fileName()), clamp(vert, frag.fileName());
+    ASSERT_TRUE(repeat.isValid() && clamp.isValid());
+
+    cv::Mat two(1, 2, CV_32FC4);
+    two.at<cv::Vec4f>(0, 0) = cv::Vec4f(0.25f, 0, 0, 1);
+    two.at<cv::Vec4f>(0, 1) = cv::Vec4f(0.75f, 0, 0, 1);
+    const TSFbo image = upload(two);
+    TSFbo out(QSize(2, 1), 0x881A);
+    auto draw = [&out](GLProg& prog) {
+        out.bind();
+        prog.drawQuad(2, 1);
+        out.release();
+        const cv::Mat m = download(out);
+        return std::make_pair(m.at<cv::Vec4f>(0, 0)[0], m.at<cv::Vec4f>(0, 1)[0]);
+    };
+    // One image width to the right: repeat reads the image again, clamp its
+    // right edge twice.
+    repeat.setTexture("image", image.texture(), 0, GL_NEAREST, GL_REPEAT);
+    repeat.setUniform("offset", QVector2D(1, 0));
+    EXPECT_EQ(draw(repeat), std::make_pair(0.25f, 0.75f));
+    clamp.setTexture("image", image.texture(), 0, GL_NEAREST, GL_CLAMP_TO_EDGE);
+    clamp.setUniform("offset", QVector2D(1, 0));
+    EXPECT_EQ(draw(clamp), std::make_pair(0.75f, 0.75f));
+    EXPECT_EQ(draw(repeat), std::make_pair(0.25f, 0.75f)) << "its own texture and sampling, bound again";
+
+    QOpenGLFunctions_3_3_Core* f = TGL::funcs();
+    GLint wrap = 0, boundSampler = -1;
+    f->glBindTexture(GL_TEXTURE_2D, image.texture());
+    f->glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &wrap);
+    f->glBindTexture(GL_TEXTURE_2D, 0);
+    f->glGetIntegerv(GL_SAMPLER_BINDING, &boundSampler);
+    EXPECT_EQ(wrap, GL_CLAMP_TO_EDGE) << "the image keeps its own wrap mode";
+    EXPECT_EQ(boundSampler, 0) << "no sampler left bound after a draw";
+
+    g_warnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(keepWarnings);
+    repeat.setUniform("unused", 1.0f);
+    repeat.setUniform("ofset", QVector2D(0, 0));
+    repeat.setUniform("ofset", QVector2D(0, 0));
+    qInstallMessageHandler(previous);
+    ASSERT_EQ(g_warnings.size(), 1) << "a declared uniform the compiler dropped is no mistake; a typo is, once";
+    EXPECT_TRUE(g_warnings[0].contains(QStringLiteral("has no uniform ofset")));
+    EXPECT_EQ(draw(repeat), std::make_pair(0.25f, 0.75f)) << "the mistyped value went nowhere";
 }

@@ -2,13 +2,13 @@
 
 #include <RenderPass.h>
 
-// A pass that draws one quad over the whole target with its shader pair
-// ":/TEStrovane/strovane/shaders/<name>.vert/.frag". Textures and uniforms
-// are whatever the caller set before render; the target is cleared to
-// opaque black first.
+// A pass that draws one quad over the whole target with the shaders
+// ":/TEStrovane/strovane/shaders/<name>.frag" and, unless the pass needs its
+// own, the shared "fullscreen.vert". Textures and uniforms are whatever the
+// caller set before render; the target is cleared to opaque black first.
 class FullScreenPass : public RenderPass {
 public:
-    explicit FullScreenPass(const QString& shaderName);
+    explicit FullScreenPass(const QString& shaderName, const QString& vertexName = QStringLiteral("fullscreen"));
     ~FullScreenPass() override;
 
     bool initialize() override;
@@ -19,4 +19,5 @@ public:
 
 private:
     QString m_shaderName;
+    QString m_vertexName;
 };

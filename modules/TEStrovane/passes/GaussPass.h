@@ -6,7 +6,7 @@
 class GaussPass : public FullScreenPass {
 public:
     GaussPass()
-        : FullScreenPass(QStringLiteral("gauss"))
+        : FullScreenPass(QStringLiteral("gauss"), QStringLiteral("gauss"))
     {
     }
 };

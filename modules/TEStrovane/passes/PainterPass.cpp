@@ -29,24 +29,12 @@ bool PainterPass::initialize()
     RenderPass::initialize();
     loadShader(FullScreenPass::shaderPath(QStringLiteral("painter"), ".vert"),
                FullScreenPass::shaderPath(QStringLiteral("painter"), ".frag"));
-    const QString log = m_program->log();
-    if (!log.isEmpty())
-        qWarning().noquote() << "PainterPass:" << log;
-    m_f->glGenVertexArrays(1, &m_vao);
     return true;
 }
 
+// The corners come from the vertex index; the stroke texture is the geometry.
 bool PainterPass::initGeometry(const QSize&)
 {
-    if (m_geometryReady || m_currentLevel < 0 || !m_built[size_t(m_currentLevel)])
-        return true;
-    static const float corners[] = {-1, -1, 1, -1, -1, 1, 1, 1};
-    m_f->glGenBuffers(1, &m_vbo);
-    m_f->glBindBuffer(GL_ARRAY_BUFFER, m_vbo);
-    m_f->glBufferData(GL_ARRAY_BUFFER, sizeof(corners), corners, GL_STREAM_DRAW);
-    m_f->glBindBuffer(GL_ARRAY_BUFFER, 0);
-    m_vertexCount = 4;
-    m_geometryReady = true;
     return true;
 }
 
@@ -143,11 +131,7 @@ bool PainterPass::render(const QSize& size, TSFbo& target)
         m_f->glClearDepth(1.0);
         m_f->glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
-    m_program->bind();
-    m_f->glBindVertexArray(m_vao);
-    m_f->glBindBuffer(GL_ARRAY_BUFFER, m_vbo);
-    m_f->glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
-    m_f->glEnableVertexAttribArray(0);
+    m_prog.begin();
 
     const GLboolean blendWasOn = m_f->glIsEnabled(GL_BLEND);
     GLint srcAlpha = GL_ONE, dstAlpha = GL_ZERO;
@@ -160,9 +144,9 @@ bool PainterPass::render(const QSize& size, TSFbo& target)
     const int fullBatches = m_strokeCount / n;
     int counter = 0;
     for (int batch = 0, remaining = m_strokeCount; remaining > 0; ++batch, remaining -= n) {
-        m_program->setUniformValue("batch", batch);
-        m_program->setUniformValue("brushnum_per_batch", n);
-        m_f->glDrawArraysInstanced(GL_TRIANGLE_STRIP, 0, 4, std::min(n, remaining));
+        m_prog.setUniform("batch", batch);
+        m_prog.setUniform("brushnum_per_batch", n);
+        m_prog.drawInstances(std::min(n, remaining));
         if (++counter >= fullBatches / 6) {
             if (m_previewTarget) {
                 m_previewTarget->showPreview(target);
@@ -183,10 +167,7 @@ bool PainterPass::render(const QSize& size, TSFbo& target)
     if (!blendWasOn)
         m_f->glDisable(GL_BLEND);
     m_f->glFlush();
-    m_program->release();
-    m_f->glBindBuffer(GL_ARRAY_BUFFER, 0);
-    m_f->glDisableVertexAttribArray(0);
-    m_f->glBindVertexArray(0);
+    m_prog.end();
     target.release();
     return true;
 }

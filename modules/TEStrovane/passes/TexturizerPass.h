@@ -6,7 +6,7 @@
 class TexturizerPass : public FullScreenPass {
 public:
     TexturizerPass()
-        : FullScreenPass(QStringLiteral("texturizer"))
+        : FullScreenPass(QStringLiteral("texturizer"), QStringLiteral("texturizer"))
     {
     }
 };

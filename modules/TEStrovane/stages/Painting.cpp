@@ -137,29 +137,26 @@ bool TStrovaneWorker::painting(const TSFbo& adjusted, TSFbo& target)
         return true;
     painter->setStrokesPerBatch(s.strokesPerBatch);
 
-    QOpenGLShaderProgram* program = painter->program();
-    program->bind();
-    program->setUniformValue("imageScale", s.imageScale);
-    program->setUniformValue("brushScale", s.brushScale);
-    program->setUniformValue("strokeAbstract", s.strokeAbstract);
-    program->setUniformValue("strokeSize", s.strokeSize);
-    program->setUniformValue("strokeTransparent", s.strokeTransparent);
-    program->setUniformValue("strokeRotation", s.strokeRotation);
-    program->setUniformValue("strokeRotationJitter", s.strokeRotationJitter);
-    program->setUniformValue("strokeBalance", s.strokeBalance);
-    program->setUniformValue("strokeColorJitter", s.strokeColorJitter);
-    program->setUniformValue("normalScale", s.normalScale);
-    program->setUniformValue("balanceScale", s.balanceScale);
-    program->setUniformValue("revealSize", s.revealSize);
-    program->setUniformValue("revealSpread", s.revealSpread);
-    program->setUniformValue("revealCenter", s.revealCenter);
-    program->setUniformValue("brushsetNum", m_brushSet.frameCount);
+    painter->setUniform("imageScale", s.imageScale);
+    painter->setUniform("brushScale", s.brushScale);
+    painter->setUniform("strokeAbstract", s.strokeAbstract);
+    painter->setUniform("strokeSize", s.strokeSize);
+    painter->setUniform("strokeTransparent", s.strokeTransparent);
+    painter->setUniform("strokeRotation", s.strokeRotation);
+    painter->setUniform("strokeRotationJitter", s.strokeRotationJitter);
+    painter->setUniform("strokeBalance", s.strokeBalance);
+    painter->setUniform("strokeColorJitter", s.strokeColorJitter);
+    painter->setUniform("normalScale", s.normalScale);
+    painter->setUniform("balanceScale", s.balanceScale);
+    painter->setUniform("revealSize", s.revealSize);
+    painter->setUniform("revealSpread", s.revealSpread);
+    painter->setUniform("revealCenter", s.revealCenter);
+    painter->setUniform("brushsetNum", m_brushSet.frameCount);
     if (m_brushSet.frameCount > 0) {
-        program->setUniformValueArray("texPos", m_brushSet.frames.constData(), m_brushSet.frameCount);
-        program->setUniformValueArray("texRotated", m_brushSet.upright.constData(), m_brushSet.frameCount);
+        painter->setUniformArray("texPos", m_brushSet.frames.constData(), m_brushSet.frameCount);
+        painter->setUniformArray("texRotated", m_brushSet.upright.constData(), m_brushSet.frameCount);
     }
-    program->setUniformValue("light", s.light);
-    program->release();
+    painter->setUniform("light", s.light);
 
     painter->setParam(QStringLiteral("bg.type"), s.backgroundType, true);
     painter->setParam(QStringLiteral("bg.canvas.texture.color"), m_stage.value(QStringLiteral("bg.canvas.texture.color")),

@@ -3,15 +3,12 @@
 #include <RenderPass.h>
 #include <TSFbo.h>
 
-#include <QOpenGLShaderProgram>
 
 // Small helpers the stages share: set one uniform, draw a pass into an image.
 template <typename T>
 void setUniform(RenderPass* pass, const char* name, const T& value)
 {
-    pass->program()->bind();
-    pass->program()->setUniformValue(name, value);
-    pass->program()->release();
+    pass->setUniform(name, value);
 }
 
 inline void drawInto(RenderPass* pass, TSFbo& target)
