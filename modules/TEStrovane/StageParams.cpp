@@ -1,6 +1,7 @@
 #include "StageParams.h"
 
 #include "StrovaneParams.h"
+#include "StrovaneValues.h"
 
 #include <QPointF>
 #include <QVector>
@@ -20,7 +21,7 @@ StageParams StageParams::from(const QVariantMap& params)
             result.values.insert(key, value);
             break;
         case StageConv::Balance:
-            result.values.insert(key, (1.0f - value.toFloat()) * 0.5f);
+            result.values.insert(key, balanceStageValue(value.toFloat()));
             break;
         case StageConv::BoolAsFloat:
             result.values.insert(key, value.toBool() ? 1.0f : 0.0f);

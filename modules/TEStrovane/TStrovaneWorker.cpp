@@ -101,7 +101,9 @@ QVariantMap TStrovaneWorker::requestParams() const
 
 void TStrovaneWorker::updateStageParams()
 {
-    StageParams stage = StageParams::from(requestParams());
+    const QVariantMap params = requestParams();
+    m_values = StrovaneValues::from(params);
+    StageParams stage = StageParams::from(params);
     m_stage = stage.values;
     m_strokeKeys = stage.strokeGenerationKeys;
     m_basicKeys = stage.basicAdjustmentKeys;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "StrovanePassFactory.h"
+#include "StrovaneValues.h"
 #include "passes/PainterPass.h"
 
 #include <ESTexture.h>
@@ -62,14 +63,14 @@ private:
     RenderPass* usePass(const char* name);
     GLCache::Owner cacheOwner() const { return GLCache::Owner(this); }
     PainterPass* painterWithPreviewTarget();
-    float stageFloat(const char* key) const { return m_stage.value(QLatin1String(key)).toFloat(); }
     QVariantMap requestParams() const;
 
     StrovanePassFactory m_factory;
     std::map<QString, std::unique_ptr<RenderPass>> m_passes;
     RenderPass* m_currentPass = nullptr;
 
-    QVariantMap m_stage;
+    StrovaneValues m_values;
+    QVariantMap m_stage; // under the stage keys, for the cache identities
     QStringList m_strokeKeys;
     QStringList m_basicKeys;
     QStringList m_paintingKeys;

@@ -28,14 +28,13 @@ bool TStrovaneWorker::basicAdjust(const TSFbo& input, TSFbo& scratch, TSFbo& res
     }
     qDebug() << "bilateral finish:";
 
-    const QVariantMap params = requestParams();
     RenderPass* pass = usePass("BasicAdjust");
     bindImage(pass, "src", input, 1);
     bindImage(pass, "src_s", scratch, 0);
-    setUniform(pass, "exposure", params.value(QStringLiteral("stroke_lightness")).toFloat() * 0.5f);
-    setUniform(pass, "contrast", params.value(QStringLiteral("stroke_contrast")).toFloat());
-    setUniform(pass, "shadow", params.value(QStringLiteral("stroke_shadow")).toFloat());
-    setUniform(pass, "highlight", -params.value(QStringLiteral("stroke_highlight")).toFloat());
+    setUniform(pass, "exposure", m_values.stroke_lightness * 0.5f);
+    setUniform(pass, "contrast", m_values.stroke_contrast);
+    setUniform(pass, "shadow", m_values.stroke_shadow);
+    setUniform(pass, "highlight", -m_values.stroke_highlight);
     drawInto(pass, result);
     return true;
 }
@@ -44,17 +43,21 @@ bool TStrovaneWorker::basicAdjust(const TSFbo& input, TSFbo& scratch, TSFbo& res
 // green, aqua, blue, purple, magenta) and overall.
 bool TStrovaneWorker::hslAdjust(const TSFbo& input, TSFbo& result)
 {
-    static const char* const ranges[9] = {"all", "red", "orange", "yellow", "green", "aqua", "blue", "purple", "magenta"};
-    const QVariantMap params = requestParams();
-    auto value = [&params](const char* component, const char* range) {
-        const float v = std::clamp(
-            params.value(QStringLiteral("hsl_%1_%2").arg(QLatin1String(component), QLatin1String(range))).toFloat(),
-            -1.0f, 1.0f);
-        // Hue answers gently near zero and fully at the ends.
-        return QLatin1String(component) == QLatin1String("hue") ? (v > 0 ? v * v : -v * v) : v;
-    };
+    const StrovaneValues& v = m_values;
+#define STROVANE_HSL_ROW(comp)                                                                                        \
+    {                                                                                                                 \
+        v.hsl_##comp##_all, v.hsl_##comp##_red, v.hsl_##comp##_orange, v.hsl_##comp##_yellow, v.hsl_##comp##_green, \
+            v.hsl_##comp##_aqua, v.hsl_##comp##_blue, v.hsl_##comp##_purple, v.hsl_##comp##_magenta                  \
+    }
+    // Per range, in the order all, red, orange, yellow, green, aqua, blue,
+    // purple, magenta.
+    const float hue[9] = STROVANE_HSL_ROW(hue), sat[9] = STROVANE_HSL_ROW(sat), lum[9] = STROVANE_HSL_ROW(lum);
+#undef STROVANE_HSL_ROW
+    auto clamped = [](float x) { return std::clamp(x, -1.0f, 1.0f); };
+    // Hue answers gently near zero and fully at the ends.
+    auto gentle = [](float x) { return x > 0 ? x * x : -x * x; };
     auto row = [&](int range) {
-        return QVector4D(value("hue", ranges[range]), value("sat", ranges[range]), value("lum", ranges[range]), 0.0f);
+        return QVector4D(gentle(clamped(hue[range])), clamped(sat[range]), clamped(lum[range]), 0.0f);
     };
     auto matrix = [&](int first) {
         QMatrix4x4 m;
@@ -76,18 +79,16 @@ bool TStrovaneWorker::hslAdjust(const TSFbo& input, TSFbo& result)
 // Darkens or tints towards the edges, in a superellipse around the centre.
 bool TStrovaneWorker::vignette(const TSFbo& input, TSFbo& result)
 {
-    const QVariantMap params = requestParams();
-    auto number = [&params](const char* key) { return params.value(QLatin1String(key)).toFloat(); };
-    const float roundness = number("vignette_roundness");
-    const float base = 2.0f * (1.0f - number("vignette_midpoint"));
-    const float width = 2.0f * number("vignette_transition");
-    const QPointF centre = params.value(QStringLiteral("vignette_center")).toPointF();
-    const QColor colour = params.value(QStringLiteral("vignette_color")).value<QColor>();
+    const float roundness = m_values.vignette_roundness;
+    const float base = 2.0f * (1.0f - m_values.vignette_midpoint);
+    const float width = 2.0f * m_values.vignette_transition;
+    const QPointF centre = m_values.vignette_center;
+    const QColor colour = m_values.vignette_color;
 
     RenderPass* pass = usePass("Vignette");
     bindImage(pass, "inputTexture0", input, 2);
     setUniform(pass, "center", QVector2D(float(centre.x()), float(centre.y())));
-    setUniform(pass, "amount", number("vignette_amount"));
+    setUniform(pass, "amount", m_values.vignette_amount);
     setUniform(pass, "vpower", 6.0f * (1.0f - roundness) * (1.0f - roundness) + 2.0f);
     setUniform(pass, "amin", base - width - 0.05f);
     setUniform(pass, "amax", base + width + 0.05f);

@@ -13,7 +13,7 @@
 // preprocessing pixels, so a preview and the full-size output smudge alike.
 bool TStrovaneWorker::smudge(const TSFbo& flowField, const TSFbo& painting, TSFbo& result)
 {
-    const float amount = stageFloat("stroke.smugesize");
+    const float amount = m_values.stroke_smudgesize;
     if (!(amount > 0.0f)) {
         TSFbo::blitFramebuffer(result, painting, GL_COLOR_BUFFER_BIT, GL_NEAREST);
         return true;
@@ -32,7 +32,7 @@ bool TStrovaneWorker::smudge(const TSFbo& flowField, const TSFbo& painting, TSFb
 bool TStrovaneWorker::postProcessing(const TSFbo& input, TSFbo& result)
 {
     const QString path = Strobase::tgrcFolder() + QLatin1Char('/')
-        + requestParams().value(QStringLiteral("canvas_type")).toString() + QStringLiteral(".png");
+        + m_values.canvas_type + QStringLiteral(".png");
     if (path != m_canvasPath) {
         m_canvasPath = path;
         m_canvas = mygl::file::load(path, GL_REPEAT);
@@ -44,9 +44,10 @@ bool TStrovaneWorker::postProcessing(const TSFbo& input, TSFbo& result)
         }
     }
     const float m = float(std::max(input.width(), input.height())) / 2048.0f;
-    const float strength = stageFloat("bg.canvas.texture.strength") * 0.1f * std::sqrt(m);
-    const float scale = float(std::pow(2.0, double(stageFloat("bg.canvas.texture.scale")) * 0.5)) * m;
-    const QVector2D light(stageFloat("bg.canvas.texture.xdir") - 0.5f, stageFloat("bg.canvas.texture.ydir") - 0.5f);
+    const float strength = m_values.bg_canvas_texture_strength * 0.1f * std::sqrt(m);
+    const float scale = float(std::pow(2.0, double(m_values.bg_canvas_texture_scale) * 0.5)) * m;
+    const QPointF dir = m_values.bg_canvas_texture_dir;
+    const QVector2D light(float(dir.x()) - 0.5f, float(dir.y()) - 0.5f);
     // Without a canvas every gradient is 0 and the painting passes unchanged;
     // a size of one repeat per image keeps the coordinates finite.
     const QVector2D repeat = m_canvas.textureId() ? QVector2D(float(int(m_canvas.width() * scale)),

@@ -1,11 +1,8 @@
 #include "PainterSettings.h"
 
-#include <cmath>
+#include "../StrovaneValues.h"
 
-static float stageValue(const QVariantMap& stage, const char* key)
-{
-    return stage.value(QLatin1String(key)).toFloat();
-}
+#include <cmath>
 
 int PainterSettings::batchSize(const QSize& target, float strokeSize)
 {
@@ -17,31 +14,29 @@ int PainterSettings::batchSize(const QSize& target, float strokeSize)
     return int(std::trunc(512.0 - (n - 4000000.0) * 496.0 / 4000000.0));
 }
 
-PainterSettings PainterSettings::from(const QVariantMap& stage, const QSize& target)
+PainterSettings PainterSettings::from(const StrovaneValues& v, const QSize& target)
 {
     const float w = float(target.width()), h = float(target.height());
-    const float size = stageValue(stage, "stroke.size");
-    const float transparent = stageValue(stage, "stroke.transparent");
+    const float size = v.stroke_brush_size;
+    const float transparent = v.stroke_paint_opacity;
     PainterSettings s;
     s.imageScale = w > h ? QVector2D(1.0f, w / h) : QVector2D(h / w, 1.0f);
-    s.brushScale = QVector2D(stageValue(stage, "stroke.width.scale") + 0.05f,
-                             stageValue(stage, "stroke.length.scale") + 0.05f);
-    s.strokeAbstract = stageValue(stage, "stroke.abstraction");
+    s.brushScale = QVector2D(v.stroke_width + 0.05f, v.stroke_length + 0.05f);
+    s.strokeAbstract = v.stroke_abstraction;
     s.strokeSize = size >= 0.5f ? size - 0.4f : (size - 0.5f) * 0.15f + 0.1f;
     s.strokeTransparent = transparent >= 0.5f ? (transparent - 0.5f) * 8.0f : (transparent - 0.5f) * 0.9f * 2.0f;
-    s.strokeRotation = float(stageValue(stage, "stroke.rotation") * 3.141592653589793);
-    s.strokeRotationJitter = stageValue(stage, "stroke.rotation.jitter");
-    s.strokeBalance = stageValue(stage, "stroke.balance");
-    s.strokeColorJitter = stageValue(stage, "stroke.color.jitter");
-    s.normalScale = stageValue(stage, "stroke.norm") * 2.0f;
+    s.strokeRotation = float(v.stroke_rotation * 3.141592653589793);
+    s.strokeRotationJitter = v.stroke_rotation_jitter;
+    s.strokeBalance = balanceStageValue(v.stroke_balance);
+    s.strokeColorJitter = v.stroke_color_jitter;
+    s.normalScale = v.stroke_paint_volume * 2.0f;
     s.balanceScale = float(std::max(target.width(), target.height()) / 1024);
-    s.revealSize = stageValue(stage, "reveal.size") * 2.0f;
-    s.revealSpread = stageValue(stage, "reveal.spread") * 2.0f;
-    s.revealCenter = QVector2D(stageValue(stage, "reveal.center.x") - 0.5f, stageValue(stage, "reveal.center.y") - 0.5f);
-    s.light = stageValue(stage, "stroke.lightness");
-    s.lightdir = QVector2D(stageValue(stage, "bg.canvas.texture.xdir") - 0.5f,
-                           stageValue(stage, "bg.canvas.texture.ydir") - 0.5f);
-    s.backgroundType = stageValue(stage, "bg.type") != 0.0f ? 1 : 0;
+    s.revealSize = v.reveal_size * 2.0f;
+    s.revealSpread = v.reveal_spread * 2.0f;
+    s.revealCenter = QVector2D(float(v.reveal_center.x()) - 0.5f, float(v.reveal_center.y()) - 0.5f);
+    s.light = v.stroke_lightness;
+    s.lightdir = QVector2D(float(v.bg_canvas_texture_dir.x()) - 0.5f, float(v.bg_canvas_texture_dir.y()) - 0.5f);
+    s.backgroundType = v.bg_type ? 1 : 0;
     s.strokesPerBatch = batchSize(target, size);
     return s;
 }

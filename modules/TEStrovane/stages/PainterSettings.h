@@ -1,10 +1,11 @@
 #pragma once
 
 #include <QSize>
-#include <QVariantMap>
 #include <QVector2D>
 
-// What the painting stage derives from the stage parameters for the painter
+struct StrovaneValues;
+
+// What the painting stage derives from the parameters for the painter
 // pass, for a target of the given size.
 struct PainterSettings {
     QVector2D imageScale;
@@ -26,7 +27,7 @@ struct PainterSettings {
     int backgroundType;
     int strokesPerBatch;
 
-    static PainterSettings from(const QVariantMap& stage, const QSize& target);
+    static PainterSettings from(const StrovaneValues& values, const QSize& target);
     // Fewer instances per draw call for large images with large strokes, so
     // that each call stays short: 512 up to 4 million, 16 from 8 million.
     static int batchSize(const QSize& target, float strokeSize);

@@ -41,7 +41,7 @@ QString brushSetPath(const QString& guid)
 // strokes; "Solid": the painter clears the target to the canvas colour.
 bool TStrovaneWorker::background(const TSFbo& adjusted, TSFbo& painting)
 {
-    m_backgroundType = requestParams().value(QStringLiteral("bg_type")).toBool() ? 1 : 0;
+    m_backgroundType = m_values.bg_type ? 1 : 0;
     if (m_backgroundType == 0) {
         TSFbo::blitFramebuffer(painting, adjusted, GL_COLOR_BUFFER_BIT, GL_LINEAR);
         return true;
@@ -110,7 +110,7 @@ QString TStrovaneWorker::brushSetProblem(const BrushSet& set)
 
 bool TStrovaneWorker::painting(const TSFbo& adjusted, TSFbo& target)
 {
-    const QString path = brushSetPath(m_stage.value(QStringLiteral("stroke.sets")).toString());
+    const QString path = brushSetPath(m_values.stroke_type);
     if (path != m_brushSet.path) {
         m_brushSet = loadBrushSet(path);
         const QString problem = brushSetProblem(m_brushSet);
@@ -131,7 +131,7 @@ bool TStrovaneWorker::painting(const TSFbo& adjusted, TSFbo& target)
     if (!brushSetProblem(m_brushSet).isEmpty())
         return true;
 
-    const PainterSettings s = PainterSettings::from(m_stage, target.size());
+    const PainterSettings s = PainterSettings::from(m_values, target.size());
     PainterPass* painter = painterWithPreviewTarget();
     if (!painter)
         return true;
@@ -159,8 +159,7 @@ bool TStrovaneWorker::painting(const TSFbo& adjusted, TSFbo& target)
     painter->setUniform("light", s.light);
 
     painter->setParam(QStringLiteral("bg.type"), s.backgroundType, true);
-    painter->setParam(QStringLiteral("bg.canvas.texture.color"), m_stage.value(QStringLiteral("bg.canvas.texture.color")),
-                      true);
+    painter->setParam(QStringLiteral("bg.canvas.texture.color"), QVariant(m_values.bg_canvas_texture_color), true);
 
     bindImage(painter, "tex_dir", m_flowField, 1);
     bindImage(painter, "tex_image", adjusted, 2);

@@ -1,4 +1,5 @@
 #include "StageParams.h"
+#include "StrovaneValues.h"
 #include "TStrovaneWorker.h"
 #include "TStrovane.h"
 #include "stages/PainterSettings.h"
@@ -44,6 +45,30 @@ TEST(StageParams, MissingParametersReadAsZeroValues)
     EXPECT_EQ(s.densityLevel, 0);
 }
 
+TEST(StrovaneValues, TypedFromTheRequestLikeTheStageKeys)
+{
+    const StrovaneValues defaults = StrovaneValues::from(TStrovane().params());
+    EXPECT_EQ(defaults.stroke_type, QStringLiteral("e626558c-77dc-4b33-b795-ca2642b2ed21"));
+    EXPECT_EQ(defaults.density_level, 1);
+    EXPECT_EQ(defaults.reveal_center, QPointF(0.5, 0.5));
+    EXPECT_EQ(defaults.bg_canvas_texture_color, QColor(255, 255, 255, 255));
+    EXPECT_FALSE(defaults.bg_type);
+
+    QVariantMap stored;
+    stored.insert("stroke_brush_size", "0.75");
+    stored.insert("bg_type", 1);
+    stored.insert("vignette_center", QVariantList{0.25, 0.5});
+    const StrovaneValues v = StrovaneValues::from(stored);
+    const StageParams stage = StageParams::from(stored);
+    EXPECT_EQ(v.stroke_brush_size, stage.values.value("stroke.size").toFloat());
+    EXPECT_EQ(v.stroke_brush_size, 0.75f);
+    EXPECT_TRUE(v.bg_type);
+    EXPECT_EQ(v.vignette_center, stage.values.value("vignette.center").toPointF());
+    EXPECT_EQ(v.stroke_lightness, 0.0f) << "missing reads as zero, as under the stage keys";
+    EXPECT_EQ(v.vignette_amount, stage.values.value("vignette.amount").toFloat());
+    EXPECT_EQ(balanceStageValue(v.stroke_balance), stage.values.value("stroke.balance").toFloat());
+}
+
 TEST(PainterSettings, BatchSizeFallsWithImageAndStrokeSize)
 {
     EXPECT_EQ(PainterSettings::batchSize(QSize(4000, 3000), 0.5f), 264);
@@ -55,8 +80,8 @@ TEST(PainterSettings, BatchSizeFallsWithImageAndStrokeSize)
 
 TEST(PainterSettings, UniformsFromStageValues)
 {
-    QVariantMap stage = StageParams::from(TStrovane().params()).values;
-    PainterSettings s = PainterSettings::from(stage, QSize(3000, 1500));
+    StrovaneValues values = StrovaneValues::from(TStrovane().params());
+    PainterSettings s = PainterSettings::from(values, QSize(3000, 1500));
     EXPECT_EQ(s.imageScale, QVector2D(1, 2));
     EXPECT_FLOAT_EQ(s.strokeSize, 0.1f);
     EXPECT_FLOAT_EQ(s.strokeTransparent, 0.0f);
@@ -67,16 +92,16 @@ TEST(PainterSettings, UniformsFromStageValues)
     EXPECT_EQ(s.lightdir, QVector2D(0.5f, -0.5f));
     EXPECT_FLOAT_EQ(s.balanceScale, 2.0f);
     EXPECT_EQ(s.backgroundType, 0);
-    EXPECT_EQ(PainterSettings::from(stage, QSize(1000, 2000)).imageScale, QVector2D(2, 1));
+    EXPECT_EQ(PainterSettings::from(values, QSize(1000, 2000)).imageScale, QVector2D(2, 1));
 
     struct Case {
         float size, strokeSize;
         float transparent, strokeTransparent;
     } cases[] = {{0.0f, 0.025f, 0.0f, -0.9f}, {0.5f, 0.1f, 0.5f, 0.0f}, {1.0f, 0.6f, 1.0f, 4.0f}};
     for (const Case& c : cases) {
-        stage.insert("stroke.size", c.size);
-        stage.insert("stroke.transparent", c.transparent);
-        s = PainterSettings::from(stage, QSize(10, 10));
+        values.stroke_brush_size = c.size;
+        values.stroke_paint_opacity = c.transparent;
+        s = PainterSettings::from(values, QSize(10, 10));
         EXPECT_FLOAT_EQ(s.strokeSize, c.strokeSize) << c.size;
         EXPECT_FLOAT_EQ(s.strokeTransparent, c.strokeTransparent) << c.transparent;
     }
