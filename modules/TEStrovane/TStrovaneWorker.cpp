@@ -2,6 +2,7 @@
 
 #include "StageParams.h"
 #include "StrovaneLog.h"
+#include "stages/SizePolicy.h"
 
 #include <GLCache.h>
 #include <TGL.h>
@@ -42,11 +43,6 @@ const QString kPaintingCache = QStringLiteral("TStrovaneWorker::Painting");
 constexpr GLenum kInputFormat = GL_R11F_G11F_B10F;
 constexpr GLenum kStageFormat = GL_RGBA8;
 constexpr GLenum kFlowFormat = GL_RGBA16F;
-
-int longestSide(const QSize& s)
-{
-    return std::max(s.width(), s.height());
-}
 
 void logCache(const char* name, bool hit)
 {
@@ -111,6 +107,22 @@ void TStrovaneWorker::updateStageParams()
     m_densityLevel = stage.densityLevel;
 }
 
+// A stage's result from the cache under its identity, or made by the stage
+// and kept there.
+template <typename Make>
+TSFbo TStrovaneWorker::cachedStage(const QString& cache, const char* stage, quint32 uid, Make make)
+{
+    TSFbo result = GLCache::get(cache, uid, cacheOwner());
+    logCache(stage, !result.isEmpty());
+    if (result.isEmpty()) {
+        StageTimer t(stage);
+        result = make();
+        result.setUid(uid);
+        GLCache::set(cache, result, GLCache::FBOCache, cacheOwner());
+    }
+    return result;
+}
+
 QString TStrovaneWorker::proc(TSFbo& output)
 {
     StageTimer total("request");
@@ -127,61 +139,93 @@ QString TStrovaneWorker::proc(TSFbo& output)
         }
         m_inputUid = input.uid();
     }
+    const TSFbo decimated = inputFbo(decimation(), false, kInputFormat);
+    const SizePolicy sizes = SizePolicy::of(input.size(), decimated.size(), m_lowResolution);
 
-    m_preprocessingFactor = 1.0f;
-    m_workingSizeLimit = 2048.0;
-    if (longestSide(input.size()) > 2048)
-        m_preprocessingFactor = float(2048.0 / longestSide(input.size()));
-
-    TSFbo scaled(QSize(int(input.width() * m_preprocessingFactor), int(input.height() * m_preprocessingFactor)),
-                 kInputFormat);
+    TSFbo scaled(sizes.preprocessing, kInputFormat);
     TSFbo::blitFramebuffer(scaled, input, GL_COLOR_BUFFER_BIT, GL_LINEAR);
-    scaled.setScale(float(longestSide(scaled.size())) * (1.0f / 2048.0f));
+    scaled.setScale(sizes.preprocessingScale);
     scaled.setUid(input.uid());
     input = TSFbo();
 
-    const TSFbo decimated = inputFbo(decimation(), false, kInputFormat);
-    const QSize requestSize = decimated.size();
     TSFbo working = decimated;
-    double reduction = 1.0;
-    if (m_lowResolution && longestSide(decimated.size()) > 2048) {
-        reduction = 2048.0 / longestSide(decimated.size());
-        working = TSFbo(QSize(int(std::lround(decimated.width() * reduction)),
-                              int(std::lround(decimated.height() * reduction))),
-                        kInputFormat);
+    if (sizes.working != decimated.size()) {
+        working = TSFbo(sizes.working, kInputFormat);
         TSFbo::blitFramebuffer(working, decimated, GL_COLOR_BUFFER_BIT, GL_LINEAR);
     }
     working.setUid(decimated.uid());
-    const QSize workingSize = working.size();
-    qDebug() << "***********Input Size:********" << workingSize << " decimation:" << decimation() << reduction
+    qDebug() << "***********Input Size:********" << sizes.working << " decimation:" << decimation() << sizes.reduction
              << glMaxTextureSize() << glRAMSizeKB();
     if (working.isEmpty())
         return QString();
 
-    if (scaled.size() != m_preprocessingSize)
-        m_preprocessingSize = scaled.size();
-
     updateStageParams();
 
-    const quint32 preprocessingUid = TUid::hash(int(m_workingSizeLimit), scaled.uid());
-    TSFbo preprocessed = GLCache::get(kPreprocessingCache, preprocessingUid, cacheOwner());
-    m_flowField = GLCache::get(kFlowFieldCache, preprocessingUid, cacheOwner());
-    const bool preprocessingHit = !preprocessed.isEmpty() && !m_flowField.isEmpty();
-    logCache("preprocessing", preprocessingHit);
-    if (!preprocessingHit) {
-        StageTimer t("preprocessing");
-        qDebug() << "preprocResult computation is triggered" << m_preprocessingSize;
-        preprocessed = TSFbo(m_preprocessingSize, kStageFormat);
-        m_flowField = TSFbo(m_preprocessingSize, kFlowFormat);
-        preprocessing(scaled, m_flowField, preprocessed);
-        preprocessed.setUid(preprocessingUid);
-        preprocessed.setScale(scaled.scale());
-        m_flowField.setUid(preprocessingUid);
-        qDebug() << "---preprocessingUid set uids:" << preprocessingUid;
-        GLCache::set(kPreprocessingCache, preprocessed, GLCache::FBOCache, cacheOwner());
-        GLCache::set(kFlowFieldCache, m_flowField, GLCache::FBOCache, cacheOwner());
-    }
+    const quint32 preprocessingUid = TUid::hash(SizePolicy::kWorkingSide, scaled.uid());
+    TSFbo preprocessed = preprocess(scaled, preprocessingUid);
+    placeStrokes(preprocessed);
+    preprocessed = TSFbo();
+    scaled = TSFbo();
 
+    const quint32 basicUid = TUid::hash(m_basicKeys, m_stage, TUid::hash(sizes.working, working.uid()));
+    TSFbo adjusted = cachedStage(kBasicAdjustmentCache, "adjustment", basicUid, [&] {
+        qDebug() << "basicAdjustOutput computation start" << sizes.working << glRAMSizeKB();
+        TSFbo result(sizes.working, kStageFormat), scratch(sizes.working, kStageFormat);
+        basicAdjust(working, scratch, result);
+        hslAdjust(result, scratch);
+        vignette(scratch, result);
+        qDebug() << "finish basic adjustment.";
+        return result;
+    });
+    working = TSFbo();
+
+    const quint32 paintingUid = TUid::hash(m_paintingKeys, m_stage,
+                                           TUid::hash(TUid::hash(preprocessingUid, adjusted.uid()),
+                                                      TUid::hash(sizes.working, 0)));
+    TSFbo painted = cachedStage(kPaintingCache, "painting", paintingUid, [&] {
+        qDebug() << "painting start.";
+        TSFbo result(sizes.working, kStageFormat);
+        result.setScale(float(sizes.reduction / decimation()));
+        background(adjusted, result);
+        painting(adjusted, result);
+        qDebug() << "painting finish.";
+        return result;
+    });
+    adjusted = TSFbo();
+
+    output = finish(painted, decimated.size(), sizes.reduction);
+    output.setScale(1.0f / float(decimation()));
+    qDebug() << "All done";
+    return QString();
+}
+
+// The line image (cached with the flow field under one identity).
+TSFbo TStrovaneWorker::preprocess(const TSFbo& scaled, quint32 uid)
+{
+    TSFbo preprocessed = GLCache::get(kPreprocessingCache, uid, cacheOwner());
+    m_flowField = GLCache::get(kFlowFieldCache, uid, cacheOwner());
+    const bool hit = !preprocessed.isEmpty() && !m_flowField.isEmpty();
+    logCache("preprocessing", hit);
+    if (hit)
+        return preprocessed;
+    StageTimer t("preprocessing");
+    qDebug() << "preprocResult computation is triggered" << scaled.size();
+    preprocessed = TSFbo(scaled.size(), kStageFormat);
+    m_flowField = TSFbo(scaled.size(), kFlowFormat);
+    preprocessing(scaled, m_flowField, preprocessed);
+    preprocessed.setUid(uid);
+    preprocessed.setScale(scaled.scale());
+    m_flowField.setUid(uid);
+    qDebug() << "---preprocessingUid set uids:" << uid;
+    GLCache::set(kPreprocessingCache, preprocessed, GLCache::FBOCache, cacheOwner());
+    GLCache::set(kFlowFieldCache, m_flowField, GLCache::FBOCache, cacheOwner());
+    return preprocessed;
+}
+
+// The stroke table of the line image and the density level, unless the
+// painter has it.
+void TStrovaneWorker::placeStrokes(const TSFbo& preprocessed)
+{
     const quint32 strokeUid = TUid::hash(m_strokeKeys, m_stage, TUid::hash(float(preprocessed.uid())));
     if (strokeUid != m_strokeUid) {
         if (PainterPass* painter = painterWithPreviewTarget()) {
@@ -193,71 +237,31 @@ QString TStrovaneWorker::proc(TSFbo& output)
         }
     }
     m_strokeUid = strokeUid;
-    preprocessed = TSFbo();
+}
 
-    if (workingSize.width() < 1 || workingSize.height() < 1)
-        return QString();
-    scaled = TSFbo();
-
-    const quint32 basicUid = TUid::hash(m_basicKeys, m_stage, TUid::hash(workingSize, working.uid()));
-    TSFbo adjusted = GLCache::get(kBasicAdjustmentCache, basicUid, cacheOwner());
-    logCache("adjustment", !adjusted.isEmpty());
-    if (adjusted.isEmpty()) {
-        StageTimer t("adjustment");
-        qDebug() << "basicAdjustOutput computation start" << workingSize << glRAMSizeKB();
-        adjusted = TSFbo(workingSize, kStageFormat);
-        TSFbo scratch(workingSize, kStageFormat);
-        basicAdjust(working, scratch, adjusted);
-        hslAdjust(adjusted, scratch);
-        vignette(scratch, adjusted);
-        adjusted.setUid(basicUid);
-        qDebug() << "finish basic adjustment.";
-        GLCache::set(kBasicAdjustmentCache, adjusted, GLCache::FBOCache, cacheOwner());
-    }
-
-    const quint32 paintingUid = TUid::hash(m_paintingKeys, m_stage,
-                                           TUid::hash(TUid::hash(preprocessingUid, adjusted.uid()),
-                                                      TUid::hash(workingSize, 0)));
-    TSFbo painted = GLCache::get(kPaintingCache, paintingUid, cacheOwner());
-    logCache("painting", !painted.isEmpty());
-    if (painted.isEmpty()) {
-        StageTimer t("painting");
-        qDebug() << "painting start.";
-        painted = TSFbo(workingSize, kStageFormat);
-        painted.setScale(float(reduction / decimation()));
-        background(adjusted, painted);
-        painting(adjusted, painted);
-        painted.setUid(paintingUid);
-        GLCache::set(kPaintingCache, painted, GLCache::FBOCache, cacheOwner());
-        qDebug() << "painting finish.";
-    }
-    adjusted = TSFbo();
-
+// Smudge and canvas, then back to the request's size where the painting
+// was made more than 1 % smaller.
+TSFbo TStrovaneWorker::finish(TSFbo& painted, const QSize& requestSize, double reduction)
+{
+    const QSize size = painted.size();
     TSFbo smudged;
     {
         StageTimer t("smudge");
         qDebug() << "smudge proc start.";
-        smudged = TSFbo(workingSize, kStageFormat);
+        smudged = TSFbo(size, kStageFormat);
         smudge(m_flowField, painted, smudged);
         painted = TSFbo();
         qDebug() << "smudge proc end.";
     }
-
-    TSFbo finished;
-    {
-        StageTimer t("post-processing");
-        qDebug() << "post proc start.";
-        finished = TSFbo(workingSize, kInputFormat);
-        postProcessing(smudged, finished);
-        if (reduction < 0.99) {
-            output = TSFbo(requestSize, kInputFormat);
-            TSFbo::blitFramebuffer(output, finished, GL_COLOR_BUFFER_BIT, GL_LINEAR);
-        } else {
-            output = finished;
-        }
-        qDebug() << "post proc end.";
+    StageTimer t("post-processing");
+    qDebug() << "post proc start.";
+    TSFbo finished(size, kInputFormat);
+    postProcessing(smudged, finished);
+    if (reduction < 0.99) {
+        TSFbo output(requestSize, kInputFormat);
+        TSFbo::blitFramebuffer(output, finished, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+        finished = output;
     }
-    output.setScale(1.0f / float(decimation()));
-    qDebug() << "All done";
-    return QString();
+    qDebug() << "post proc end.";
+    return finished;
 }

@@ -48,6 +48,11 @@ public:
 
 private:
     void updateStageParams();
+    template <typename Make>
+    TSFbo cachedStage(const QString& cache, const char* stage, quint32 uid, Make make);
+    TSFbo preprocess(const TSFbo& scaled, quint32 uid);
+    void placeStrokes(const TSFbo& preprocessed);
+    TSFbo finish(TSFbo& painted, const QSize& requestSize, double reduction);
     bool preprocessing(const TSFbo& scaledInput, TSFbo& flowField, TSFbo& result);
     bool basicAdjust(const TSFbo& input, TSFbo& scratch, TSFbo& result);
     bool hslAdjust(const TSFbo& input, TSFbo& result);
@@ -77,9 +82,6 @@ private:
     int m_densityLevel = 1;
     quint32 m_strokeUid = 0xFFFFFFFFu;
     std::optional<quint32> m_inputUid;
-    double m_workingSizeLimit = 2048.0;
-    float m_preprocessingFactor = 1.0f;
-    QSize m_preprocessingSize{-1, -1};
     TSFbo m_flowField;
     bool m_showPainting = false;
     bool m_lowResolution = false;

@@ -3,6 +3,7 @@
 #include "TStrovaneWorker.h"
 #include "TStrovane.h"
 #include "stages/PainterSettings.h"
+#include "stages/SizePolicy.h"
 
 #include <QColor>
 #include <QPointF>
@@ -112,4 +113,30 @@ TEST(Smudge, SigmaFollowsTheSmudgeSize)
     EXPECT_EQ(TStrovaneWorker::smudgeSigma(0.05f), 1.0f);
     EXPECT_EQ(TStrovaneWorker::smudgeSigma(0.5f), 5.0f);
     EXPECT_EQ(TStrovaneWorker::smudgeSigma(1.0f), 10.0f);
+}
+
+TEST(SizePolicy, PreprocessingAndWorkingSizes)
+{
+    struct Case {
+        QSize input, request;
+        bool lowResolution;
+        QSize preprocessing, working;
+        float preprocessingScale;
+    } cases[] = {
+        {{2560, 1600}, {2560, 1600}, false, {2048, 1280}, {2560, 1600}, 1.0f},
+        {{2560, 1600}, {640, 400}, false, {2048, 1280}, {640, 400}, 1.0f},
+        {{1000, 500}, {1000, 500}, false, {1000, 500}, {1000, 500}, 1000.0f / 2048},
+        {{6000, 4000}, {6000, 4000}, true, {2048, 1365}, {2048, 1365}, 1.0f},
+        {{6000, 4000}, {6000, 4000}, false, {2048, 1365}, {6000, 4000}, 1.0f},
+        {{2048, 2048}, {2048, 2048}, true, {2048, 2048}, {2048, 2048}, 1.0f},
+        {{2060, 1000}, {2060, 1000}, true, {2048, 994}, {2048, 994}, 1.0f},
+        {{1, 9000}, {1, 9000}, true, {1, 2048}, {1, 2048}, 1.0f},
+    };
+    for (const Case& c : cases) {
+        const SizePolicy p = SizePolicy::of(c.input, c.request, c.lowResolution);
+        EXPECT_EQ(p.preprocessing, c.preprocessing) << c.input.width() << "x" << c.input.height();
+        EXPECT_EQ(p.working, c.working) << c.request.width() << "x" << c.request.height();
+        EXPECT_FLOAT_EQ(p.preprocessingScale, c.preprocessingScale);
+        EXPECT_EQ(p.reduction < 1.0, p.working != c.request);
+    }
 }
