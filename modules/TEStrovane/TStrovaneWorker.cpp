@@ -136,6 +136,7 @@ QString TStrovaneWorker::proc(TSFbo& output)
         if (PainterPass* painter = painterWithPreviewTarget()) {
             painter->resetStrokes();
             qDebug() << "Input image changed - brushes reseted";
+            qCDebug(lcStrovaneStats, "strokes reset");
         }
         m_inputUid = input.uid();
     }
@@ -154,6 +155,8 @@ QString TStrovaneWorker::proc(TSFbo& output)
         TSFbo::blitFramebuffer(working, decimated, GL_COLOR_BUFFER_BIT, GL_LINEAR);
     }
     working.setUid(decimated.uid());
+    qCDebug(lcStrovaneStats, "sizes preprocessing %dx%d working %dx%d", sizes.preprocessing.width(),
+            sizes.preprocessing.height(), sizes.working.width(), sizes.working.height());
     qDebug() << "***********Input Size:********" << sizes.working << " decimation:" << decimation() << sizes.reduction
              << glMaxTextureSize() << glRAMSizeKB();
     if (working.isEmpty())

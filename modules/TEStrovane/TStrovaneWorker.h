@@ -46,6 +46,21 @@ public:
     // size in 0..1 (sizes of 0 or less copy the painting instead).
     static float smudgeSigma(float smudgeSize) { return 1.0f + float(int(9.0f * smudgeSize)); }
 
+    // The stages. proc runs them in order for a request; each also runs on
+    // its own, with the parameters, flow field and stroke table given here,
+    // in the GL context the worker was made in.
+    bool preprocessing(const TSFbo& scaledInput, TSFbo& flowField, TSFbo& result);
+    bool basicAdjust(const TSFbo& input, TSFbo& scratch, TSFbo& result);
+    bool hslAdjust(const TSFbo& input, TSFbo& result);
+    bool vignette(const TSFbo& input, TSFbo& result);
+    bool background(const TSFbo& adjusted, TSFbo& painting);
+    bool painting(const TSFbo& adjusted, TSFbo& painting);
+    bool smudge(const TSFbo& flowField, const TSFbo& painting, TSFbo& result);
+    bool postProcessing(const TSFbo& input, TSFbo& result);
+    void setValues(const StrovaneValues& values) { m_values = values; }
+    void setFlowField(const TSFbo& flowField) { m_flowField = flowField; }
+    PainterPass* painter() { return static_cast<PainterPass*>(usePass("Painter")); }
+
 private:
     void updateStageParams();
     template <typename Make>
@@ -53,16 +68,8 @@ private:
     TSFbo preprocess(const TSFbo& scaled, quint32 uid);
     void placeStrokes(const TSFbo& preprocessed);
     TSFbo finish(TSFbo& painted, const QSize& requestSize, double reduction);
-    bool preprocessing(const TSFbo& scaledInput, TSFbo& flowField, TSFbo& result);
-    bool basicAdjust(const TSFbo& input, TSFbo& scratch, TSFbo& result);
-    bool hslAdjust(const TSFbo& input, TSFbo& result);
-    bool vignette(const TSFbo& input, TSFbo& result);
-    bool background(const TSFbo& adjusted, TSFbo& painting);
-    bool painting(const TSFbo& adjusted, TSFbo& painting);
     // The description and the atlas image of a brush set.
     static BrushSet loadBrushSet(const QString& path);
-    bool smudge(const TSFbo& flowField, const TSFbo& painting, TSFbo& result);
-    bool postProcessing(const TSFbo& input, TSFbo& result);
 
     // Looks a pass up by name and makes it the current one (null if absent).
     RenderPass* usePass(const char* name);

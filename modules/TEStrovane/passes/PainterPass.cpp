@@ -83,7 +83,6 @@ bool PainterPass::prepareStrokes(const cv::Mat& lineImage, int densityLevel)
         m_built[size_t(level)] = true;
         built = true;
     }
-    m_currentLevel = level;
     if (built || level != m_uploadedLevel) {
         uploadStrokeTable(m_tables[size_t(level)]);
         m_uploadedLevel = level;
@@ -121,7 +120,8 @@ void PainterPass::uploadStrokeTable(const std::vector<StrokeInstance>& table)
 
 bool PainterPass::render(const QSize& size, TSFbo& target)
 {
-    if (m_currentLevel < 0 || !m_built[size_t(m_currentLevel)])
+    // Draws the table uploaded last.
+    if (!m_strokeTexture)
         return true;
     target.bind();
     m_f->glViewport(0, 0, size.width(), size.height());

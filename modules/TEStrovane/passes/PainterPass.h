@@ -62,9 +62,8 @@ public:
 private:
     std::array<std::vector<StrokeInstance>, kLevels> m_tables;
     std::array<bool, kLevels> m_built{{false, false, false}};
-    int m_currentLevel = -1;
     int m_uploadedLevel = -1;
-    int m_strokeCount = 4096;
+    int m_strokeCount = 0;
     int m_strokesPerBatch = 512;
     GLuint m_strokeTexture = 0;
     std::unique_ptr<float[]> m_staging;

@@ -1,15 +1,13 @@
 // The adjustment, vignette, background and canvas passes and the bilateral
 // filter against CPU references of their formulas, on small images.
-#include "GLTestContext.h"
+#include "WorkerStages.h"
 #include "StrovanePassFactory.h"
 #include "passes/HSLAdjustPass.h"
 #include "stages/StageHelpers.h"
 
 #include <FastBilateralFilter.h>
 
-#include <QMatrix4x4>
 #include <QVector2D>
-#include <QVector4D>
 
 #include <opencv2/imgproc.hpp>
 
@@ -95,7 +93,26 @@ cv::Vec3f hslReference(cv::Vec3f rgb, const HslParams& p)
     return hsl2rgb(hh, std::clamp((1 - std::fabs(2 * ll - 1)) * ss, 0.0f, 1.0f), ll);
 }
 
-class AdjustmentPasses : public GLTestContext {
+// The basic adjustment of pixel o over its edge-preserving base b, in the
+// pass's terms.
+cv::Vec4f basicReference(cv::Vec4f o, cv::Vec4f b, float exposure, float contrast, float highlight, float shadow)
+{
+    const cv::Vec3f w(0.299f, 0.587f, 0.114f);
+    const float Y = o[0] * w[0] + o[1] * w[1] + o[2] * w[2];
+    float sY = b[0] * w[0] + b[1] * w[1] + b[2] * w[2];
+    sY = std::max(std::exp(std::log(sY + 0.001f) + (Y - sY) * (exposure + 1)) - 0.001f, 0.0f);
+    sY += (std::pow(sY, 1 + highlight) - sY) * std::exp(-(sY - 0.9f) * (sY - 0.9f) / 0.1f);
+    sY += (std::pow(sY, 1 - shadow / 4) - sY) * std::exp(-(sY - 0.1f) * (sY - 0.1f) / 0.04f);
+    const float l = std::clamp(sY, 0.0f, 1.0f);
+    float t = l > 0.5f ? 2 - 2 * l : 2 * l;
+    t = std::pow(t, contrast + 1) / 2;
+    if (l > 0.5f)
+        t = 1 - t;
+    const float gain = std::clamp((t + 0.01f) / (Y + 0.01f), 0.0f, 4.0f);
+    return cv::Vec4f(o[0] * gain, o[1] * gain, o[2] * gain, o[3]);
+}
+
+class AdjustmentPasses : public WorkerStages {
 protected:
     RenderPass* pass(const char* name)
     {
@@ -108,38 +125,39 @@ protected:
         drawInto(p, target);
         return download(target);
     }
+    // The adjustment stages, from the user's values.
     cv::Mat hsl(const cv::Mat& input, const HslParams& params)
     {
-        const TSFbo image = upload(input, GL_RGBA32F);
-        RenderPass* p = pass("HSLAdjust");
-        p->preprocess(0);
-        bindImage(p, "textureMap", image, 2);
-        QMatrix4x4 m1, m2;
-        for (int i = 0; i < 4; ++i) {
-            m1.setRow(i, QVector4D(params.hue[i + 1] > 0 ? params.hue[i + 1] * params.hue[i + 1] : -params.hue[i + 1] * params.hue[i + 1],
-                                   params.sat[i + 1], params.lum[i + 1], 0));
-            m2.setRow(i, QVector4D(params.hue[i + 5] > 0 ? params.hue[i + 5] * params.hue[i + 5] : -params.hue[i + 5] * params.hue[i + 5],
-                                   params.sat[i + 5], params.lum[i + 5], 0));
+        StrovaneValues v = defaults();
+        float* const hue[9] = {&v.hsl_hue_all, &v.hsl_hue_red, &v.hsl_hue_orange, &v.hsl_hue_yellow, &v.hsl_hue_green,
+                               &v.hsl_hue_aqua, &v.hsl_hue_blue, &v.hsl_hue_purple, &v.hsl_hue_magenta};
+        float* const sat[9] = {&v.hsl_sat_all, &v.hsl_sat_red, &v.hsl_sat_orange, &v.hsl_sat_yellow, &v.hsl_sat_green,
+                               &v.hsl_sat_aqua, &v.hsl_sat_blue, &v.hsl_sat_purple, &v.hsl_sat_magenta};
+        float* const lum[9] = {&v.hsl_lum_all, &v.hsl_lum_red, &v.hsl_lum_orange, &v.hsl_lum_yellow, &v.hsl_lum_green,
+                               &v.hsl_lum_aqua, &v.hsl_lum_blue, &v.hsl_lum_purple, &v.hsl_lum_magenta};
+        for (int i = 0; i < 9; ++i) {
+            *hue[i] = params.hue[i];
+            *sat[i] = params.sat[i];
+            *lum[i] = params.lum[i];
         }
-        setUniform(p, "hslCoeff1", m1);
-        setUniform(p, "hslCoeff2", m2);
-        setUniform(p, "overallCoeff",
-                   QVector4D(params.hue[0] > 0 ? params.hue[0] * params.hue[0] : -params.hue[0] * params.hue[0],
-                             params.sat[0], params.lum[0], 0));
-        return draw(p, image.size());
+        worker->setValues(v);
+        const TSFbo image = upload(input, GL_RGBA32F);
+        TSFbo result(image.size(), GL_RGBA32F);
+        worker->hslAdjust(image, result);
+        return download(result);
     }
     cv::Mat vignette(const cv::Mat& input, float amount, float roundness, float midpoint, float transition)
     {
+        StrovaneValues v = defaults();
+        v.vignette_amount = amount;
+        v.vignette_roundness = roundness;
+        v.vignette_midpoint = midpoint;
+        v.vignette_transition = transition;
+        worker->setValues(v);
         const TSFbo image = upload(input, GL_RGBA32F);
-        RenderPass* p = pass("Vignette");
-        bindImage(p, "inputTexture0", image, 2);
-        setUniform(p, "center", QVector2D(0.5f, 0.5f));
-        setUniform(p, "amount", amount);
-        setUniform(p, "vpower", 6 * (1 - roundness) * (1 - roundness) + 2);
-        setUniform(p, "amin", 2 * (1 - midpoint) - 2 * transition - 0.05f);
-        setUniform(p, "amax", 2 * (1 - midpoint) + 2 * transition + 0.05f);
-        setUniform(p, "selectedColor", QVector4D(0, 0, 0, 1));
-        return draw(p, image.size());
+        TSFbo result(image.size(), GL_RGBA32F);
+        worker->vignette(image, result);
+        return download(result);
     }
 
     StrovanePassFactory m_factory;
@@ -171,7 +189,6 @@ TEST_F(AdjustmentPasses, BasicAdjustMatchesTheFormula)
     cv::Mat base;
     cv::GaussianBlur(input, base, cv::Size(3, 3), 1.0);
     const TSFbo src = upload(input, GL_RGBA32F), smooth = upload(base, GL_RGBA32F);
-    const cv::Vec3f w(0.299f, 0.587f, 0.114f);
     struct Case {
         float exposure, contrast, highlight, shadow;
     } cases[] = {{0, 0, 0, 0}, {0.4f, 0.3f, -0.5f, 0.6f}, {-0.5f, -0.4f, 0.8f, -0.7f}, {4.0f, 0, 0, 0}};
@@ -186,25 +203,41 @@ TEST_F(AdjustmentPasses, BasicAdjustMatchesTheFormula)
         const cv::Mat out = draw(p, src.size());
         cv::Mat expected(input.size(), CV_32FC4);
         for (int y = 0; y < input.rows; ++y)
-            for (int x = 0; x < input.cols; ++x) {
-                const cv::Vec4f o = input.at<cv::Vec4f>(y, x), b = base.at<cv::Vec4f>(y, x);
-                const float Y = o[0] * w[0] + o[1] * w[1] + o[2] * w[2];
-                float sY = b[0] * w[0] + b[1] * w[1] + b[2] * w[2];
-                sY = std::max(std::exp(std::log(sY + 0.001f) + (Y - sY) * (c.exposure + 1)) - 0.001f, 0.0f);
-                sY += (std::pow(sY, 1 + c.highlight) - sY) * std::exp(-(sY - 0.9f) * (sY - 0.9f) / 0.1f);
-                sY += (std::pow(sY, 1 - c.shadow / 4) - sY) * std::exp(-(sY - 0.1f) * (sY - 0.1f) / 0.04f);
-                const float l = std::clamp(sY, 0.0f, 1.0f);
-                float t = l > 0.5f ? 2 - 2 * l : 2 * l;
-                t = std::pow(t, c.contrast + 1) / 2;
-                if (l > 0.5f)
-                    t = 1 - t;
-                const float gain = std::clamp((t + 0.01f) / (Y + 0.01f), 0.0f, 4.0f);
-                expected.at<cv::Vec4f>(y, x) = cv::Vec4f(o[0] * gain, o[1] * gain, o[2] * gain, o[3]);
-            }
+            for (int x = 0; x < input.cols; ++x)
+                expected.at<cv::Vec4f>(y, x) = basicReference(input.at<cv::Vec4f>(y, x), base.at<cv::Vec4f>(y, x),
+                                                              c.exposure, c.contrast, c.highlight, c.shadow);
         EXPECT_LT(maxDifference(out, expected), 5e-3f) << c.exposure << " " << c.contrast;
         for (int y = 0; y < out.rows; ++y)
             for (int x = 0; x < out.cols; ++x)
                 ASSERT_TRUE(std::isfinite(px(out, x, y)[0])) << "a negative base is clamped, never NaN";
+    }
+}
+
+// The stage from the user's sliders, on flat images (whose edge-preserving
+// base is the image itself): Brightness is half the exposure, and a positive
+// Highlight lifts the highlights.
+TEST_F(AdjustmentPasses, BasicAdjustStageAppliesTheUsersLighting)
+{
+    struct Case {
+        float lightness, contrast, highlight, shadow;
+    } cases[] = {{0, 0, 0, 0}, {0.5f, 0.4f, 0.6f, -0.3f}, {-0.5f, -0.6f, -0.8f, 0.9f}};
+    for (const Case& c : cases) {
+        StrovaneValues v = defaults();
+        v.stroke_lightness = c.lightness;
+        v.stroke_contrast = c.contrast;
+        v.stroke_highlight = c.highlight;
+        v.stroke_shadow = c.shadow;
+        worker->setValues(v);
+        for (float grey : {0.08f, 0.3f, 0.6f, 0.93f}) {
+            const cv::Vec4f o(grey, grey * 0.9f, grey * 0.8f, 1);
+            const TSFbo image = upload(cv::Mat(8, 8, CV_32FC4, cv::Scalar(o[0], o[1], o[2], o[3])), GL_RGBA32F);
+            TSFbo scratch(image.size(), GL_RGBA32F), result(image.size(), GL_RGBA32F);
+            worker->basicAdjust(image, scratch, result);
+            const cv::Vec4f expected = basicReference(o, o, c.lightness * 0.5f, c.contrast, -c.highlight, c.shadow);
+            const cv::Vec4f got = px(download(result), 4, 4);
+            for (int k = 0; k < 4; ++k)
+                EXPECT_NEAR(got[k], expected[k], 5e-3f) << "grey " << grey << " lightness " << c.lightness;
+        }
     }
 }
 

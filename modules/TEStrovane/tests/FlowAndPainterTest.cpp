@@ -1,5 +1,5 @@
 // The flow passes and the painter pass on small images.
-#include "GLTestContext.h"
+#include "WorkerStages.h"
 #include "StrovanePassFactory.h"
 #include "passes/PainterPass.h"
 #include "stages/StageHelpers.h"
@@ -17,7 +17,7 @@
 
 namespace {
 
-class FlowAndPainter : public GLTestContext {
+class FlowAndPainter : public WorkerStages {
 protected:
     template <typename Pass = RenderPass>
     Pass* pass(const char* name)
@@ -25,31 +25,32 @@ protected:
         m_passes.emplace_back(m_factory.create(QLatin1String(name)));
         return static_cast<Pass*>(m_passes.back().get());
     }
-    // Structure tensor, the three tensor blurs and the tangent map, as the
-    // preprocessing stage runs them.
+    // The flow field of the preprocessing stage.
     cv::Mat flowOf(const cv::Mat& rgba)
     {
         const TSFbo image = upload(rgba, GL_RGBA32F);
-        const QVector2D size(float(rgba.cols), float(rgba.rows));
-        TSFbo t0(image.size(), GL_RGBA16F), flow(image.size(), GL_RGBA16F);
-        RenderPass* sst = pass("Sst");
-        bindImage(sst, "tex_img", image, 0);
-        setUniform(sst, "imgSize", size);
-        drawInto(sst, t0);
-        RenderPass* gauss = pass("Gauss");
-        setUniform(gauss, "imgSize", size);
-        for (int i = 0; i < 3; ++i) {
-            bindImage(gauss, "tex_img", t0, 0);
-            setUniform(gauss, "pass", 0.0f);
-            drawInto(gauss, flow);
-            bindImage(gauss, "tex_img", flow, 0);
-            setUniform(gauss, "pass", 1.0f);
-            drawInto(gauss, t0);
-        }
-        RenderPass* tfm = pass("Tfm");
-        bindImage(tfm, "img", t0, 0);
-        drawInto(tfm, flow);
+        TSFbo flow(image.size(), GL_RGBA16F), lines(image.size(), GL_RGBA8);
+        worker->preprocessing(image, flow, lines);
         return download(flow);
+    }
+    // One stroke of the default brushes, as large as the painting stage
+    // makes them, in the middle of a flat picture on a flat flow field.
+    cv::Mat oneStroke(const cv::Vec4f& colour, const cv::Vec2f& tangent)
+    {
+        StrovaneValues v = defaults();
+        v.stroke_brush_size = 1.0f;
+        v.stroke_paint_opacity = 1.0f;
+        worker->setValues(v);
+        const QSize size(128, 128);
+        worker->setFlowField(upload(cv::Mat(size.height(), size.width(), CV_32FC4, cv::Scalar(tangent[0], tangent[1], 0, 0))));
+        worker->painter()->uploadStrokeTable({StrokeInstance{0.5f, 0.5f, 1.0f, 16.0f}});
+        const TSFbo adjusted = upload(cv::Mat(size.height(), size.width(), CV_32FC4,
+                                              cv::Scalar(colour[0], colour[1], colour[2], colour[3])),
+                                      GL_RGBA8);
+        TSFbo painting(size, GL_RGBA8);
+        worker->background(adjusted, painting);
+        worker->painting(adjusted, painting);
+        return download(painting);
     }
 
     StrovanePassFactory m_factory;
@@ -121,18 +122,92 @@ TEST_F(FlowAndPainter, LicStopsWhereTheTangentVanishes)
     flow(cv::Rect(4, 0, 4, 8)).setTo(cv::Scalar(-1, 0, 0, 0));
     cv::Mat image(8, 8, CV_32FC4, cv::Scalar(0.25, 0.5, 0.75, 1));
     const TSFbo flowImage = upload(flow), picture = upload(image);
-    RenderPass* lic = pass("LIC");
-    bindImage(lic, "tfm", flowImage, 1);
-    bindImage(lic, "imnoise", picture, 0);
-    setUniform(lic, "imgSize", QVector2D(8, 8));
-    setUniform(lic, "sigma", 10.0f);
+    StrovaneValues v = defaults();
+    v.stroke_smudgesize = 1.0f;
+    worker->setValues(v);
     TSFbo out(picture.size(), GL_RGBA16F);
-    drawInto(lic, out);
+    worker->smudge(flowImage, picture, out);
     const cv::Mat smudged = download(out);
     EXPECT_NEAR(smudged.at<cv::Vec4f>(3, 3)[1], 0.5f, 2e-3f) << "a flat picture stays flat";
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 8; ++x)
             ASSERT_TRUE(std::isfinite(smudged.at<cv::Vec4f>(y, x)[0]));
+}
+
+namespace {
+
+// Where a stroke covers a white canvas: the centre and the direction of the
+// longest axis (degrees, 0..180) of the covered pixels, weighted by cover.
+struct Footprint {
+    cv::Point2f centre;
+    float axisDegrees;
+    float elongation;
+    float area;
+    cv::Vec4f mostCovered;
+};
+
+Footprint footprintOf(const cv::Mat& painting)
+{
+    cv::Moments m;
+    cv::Mat cover(painting.size(), CV_32F);
+    Footprint f{};
+    float best = -1;
+    for (int y = 0; y < painting.rows; ++y)
+        for (int x = 0; x < painting.cols; ++x) {
+            const cv::Vec4f p = painting.at<cv::Vec4f>(y, x);
+            const float c = 1.0f - (p[0] + p[1] + p[2]) / 3.0f;
+            cover.at<float>(y, x) = c;
+            if (c > best) {
+                best = c;
+                f.mostCovered = p;
+            }
+        }
+    m = cv::moments(cover);
+    f.area = float(m.m00);
+    f.centre = cv::Point2f(float(m.m10 / m.m00), float(m.m01 / m.m00));
+    const double a = m.mu20 / m.m00, b = m.mu11 / m.m00, c = m.mu02 / m.m00;
+    double angle = 0.5 * std::atan2(2 * b, a - c) * 180.0 / M_PI;
+    if (angle < 0)
+        angle += 180;
+    f.axisDegrees = float(angle);
+    const double root = std::sqrt(4 * b * b + (a - c) * (a - c));
+    f.elongation = float(std::sqrt((a + c + root) / std::max(a + c - root, 1e-9)));
+    return f;
+}
+
+} // namespace
+
+TEST_F(FlowAndPainter, OneStrokeLiesAtItsPlaceAlongTheFlowInThePicturesColour)
+{
+    const cv::Vec4f colour(0.2f, 0.4f, 0.8f, 1.0f);
+    const Footprint along = footprintOf(oneStroke(colour, {1, 0}));
+    const Footprint across = footprintOf(oneStroke(colour, {0, 1}));
+    const Footprint diagonal = footprintOf(oneStroke(colour, {float(M_SQRT1_2), float(M_SQRT1_2)}));
+    auto angleTo = [](float axis, float degrees) {
+        const float d = std::fabs(axis - degrees);
+        return std::min(d, 180.0f - d);
+    };
+    EXPECT_LT(angleTo(along.axisDegrees, 0), 5.0f) << along.axisDegrees;
+    EXPECT_LT(angleTo(across.axisDegrees, 90), 5.0f) << across.axisDegrees;
+    EXPECT_LT(angleTo(diagonal.axisDegrees, 45), 5.0f) << diagonal.axisDegrees;
+    EXPECT_GT(along.elongation, 1.5f) << "a brush stroke, longer than wide";
+    for (const Footprint& f : {along, across, diagonal}) {
+        EXPECT_NEAR(f.centre.x, 63.5f, 1.5f);
+        EXPECT_NEAR(f.centre.y, 63.5f, 1.5f);
+        EXPECT_NEAR(f.area, along.area, along.area * 0.05f) << "turning keeps the size";
+        for (int k = 0; k < 4; ++k)
+            EXPECT_NEAR(f.mostCovered[k], colour[k], 2.5f / 255) << "full cover shows the picture's colour";
+    }
+    // Size 1 makes the stroke 0.6 x its table size x 1.05 of the picture's
+    // half side long: about 20 pixels each way here.
+    const cv::Mat painting = oneStroke(colour, {1, 0});
+    for (int y = 0; y < painting.rows; ++y)
+        for (int x = 0; x < painting.cols; ++x) {
+            const cv::Vec4f p = painting.at<cv::Vec4f>(y, x);
+            if (std::hypot(x - 63.5f, y - 63.5f) > 21.5f) {
+                ASSERT_GT(p[0] + p[1] + p[2], 2.97f) << "paint outside the stroke at " << x << "," << y;
+            }
+        }
 }
 
 TEST_F(FlowAndPainter, StrokeTextureHoldsOneStrokePerTexelInRowOrder)

@@ -4,6 +4,8 @@
 #include "StrovanePassFactory.h"
 #include "stages/StageHelpers.h"
 
+#include <TGL.h>
+
 #include <QVector2D>
 
 #include <opencv2/imgproc.hpp>
@@ -188,19 +190,25 @@ TEST_F(PassReference, DiffGaussIsTheClampedLightnessDifference)
     EXPECT_NEAR(out.at<cv::Vec4f>(0, 1)[0], 0.0f, kTolerance);
 }
 
-TEST_F(PassReference, RenderClearsTheTargetFirst)
+TEST_F(PassReference, OldContentNeverShowsThroughEvenWithBlendingLeftOn)
 {
-    // A pass whose quad samples an empty binding still covers the whole
-    // target: nothing of the old content survives.
-    TSFbo target = upload(cv::Mat(4, 4, CV_32FC4, cv::Scalar(0.2, 0.4, 0.6, 0.8)));
-    const TSFbo black = upload(cv::Mat(4, 4, CV_32FC4, cv::Scalar(0, 0, 0, 1)));
-    RenderPass* p = pass("DiffGauss");
-    bindImage(p, "imgE", black, 0);
-    bindImage(p, "imgR", black, 1);
-    drawInto(p, target);
-    const cv::Mat out = download(target);
-    EXPECT_NEAR(out.at<cv::Vec4f>(3, 3)[3], 1.0f, kTolerance);
-    EXPECT_NEAR(out.at<cv::Vec4f>(3, 3)[0], 0.98f, kTolerance);
+    // Someone left blending on, and the pass writes a half-transparent
+    // result: two targets with different old content must still come out
+    // alike, as the target is cleared before the draw.
+    QOpenGLFunctions_3_3_Core* f = TGL::funcs();
+    f->glEnable(GL_BLEND);
+    f->glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    const TSFbo halfClear = upload(cv::Mat(4, 4, CV_32FC4, cv::Scalar(0.5, 0.5, 0.5, 0.5)));
+    RenderPass* p = pass("Gauss");
+    bindImage(p, "tex_img", halfClear, 0);
+    setUniform(p, "imgSize", QVector2D(4, 4));
+    setUniform(p, "pass", 0.0f);
+    TSFbo red = upload(cv::Mat(4, 4, CV_32FC4, cv::Scalar(1, 0, 0, 1)));
+    TSFbo blue = upload(cv::Mat(4, 4, CV_32FC4, cv::Scalar(0, 0, 1, 0.2)));
+    drawInto(p, red);
+    drawInto(p, blue);
+    f->glDisable(GL_BLEND);
+    EXPECT_LT(maxDifference(download(red), download(blue)), kTolerance);
 }
 
 TEST_F(PassReference, FactoryKnowsFifteenPassesAndRefusesOthers)

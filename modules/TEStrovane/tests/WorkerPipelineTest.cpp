@@ -24,9 +24,11 @@ namespace {
 QMutex g_logMutex;
 QStringList g_log;
 
-void collect(QtMsgType type, const QMessageLogContext&, const QString& message)
+// The engine's structured lines: "cache <stage> hit|miss", "stage <name> <ms>",
+// "placement level ...", "sizes ...", "strokes reset".
+void collect(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
-    if (type != QtDebugMsg)
+    if (type != QtDebugMsg || qstrcmp(context.category, "strovane.stats") != 0)
         return;
     QMutexLocker lock(&g_logMutex);
     g_log << message;
@@ -50,7 +52,7 @@ protected:
     {
         Strobase::init(QString(), QUrl(), QCoreApplication::applicationDirPath() + QStringLiteral("/tgrc"));
         registerStrovaneClasses();
-        QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false\ndefault.debug=true"));
+        QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false\nstrovane.stats.debug=true"));
         qInstallMessageHandler(collect);
     }
 
@@ -108,8 +110,8 @@ TEST_F(WorkerPipeline, LargeInputIsPreprocessedAt2048)
     effect->setInput(photo(4000, 3000));
     effect->setDecimation(4);
     const QStringList log = run();
-    EXPECT_EQ(line(log, "preprocResult computation is triggered"), "preprocResult computation is triggered QSize(2048, 1536)");
-    EXPECT_TRUE(line(log, "***********Input Size:********").startsWith("***********Input Size:******** QSize(1000, 750)"));
+    EXPECT_EQ(line(log, "sizes"), "sizes preprocessing 2048x1536 working 1000x750");
+    EXPECT_EQ(count(log, "cache preprocessing miss"), 1);
     EXPECT_EQ(effect->output().width(), 1000);
     EXPECT_EQ(effect->output().height(), 750);
 }
@@ -121,17 +123,15 @@ TEST_F(WorkerPipeline, LowResolutionCapsTheWorkingSize)
         const char* working;
         int outWidth, outHeight;
     } cases[] = {
-        {3000, 2000, "QSize(2048, 1365)", 3000, 2000}, // reduced and scaled back
-        {2060, 1000, "QSize(2048, 994)", 2048, 994},   // factor 0.994: handed over as it is
+        {3000, 2000, "working 2048x1365", 3000, 2000}, // reduced and scaled back
+        {2060, 1000, "working 2048x994", 2048, 994},   // factor 0.994: handed over as it is
     };
     effect->setLowResolutionMode(true);
     effect->setdensity_level(0);
     for (const Case& c : cases) {
         effect->setInput(photo(c.width, c.height));
         const QStringList log = run();
-        EXPECT_TRUE(line(log, "***********Input Size:********")
-                        .startsWith(QStringLiteral("***********Input Size:******** ") + QLatin1String(c.working)))
-            << line(log, "***********Input Size:********").toStdString();
+        EXPECT_TRUE(line(log, "sizes").endsWith(QLatin1String(c.working))) << line(log, "sizes").toStdString();
         EXPECT_EQ(effect->output().width(), c.outWidth);
         EXPECT_EQ(effect->output().height(), c.outHeight);
     }
@@ -160,24 +160,24 @@ TEST_F(WorkerPipeline, EachChangeRerunsOnlyTheStagesItAffects)
     for (const Step& step : steps) {
         step.change(*effect);
         const QStringList log = run();
-        EXPECT_EQ(count(log, "preprocResult computation is triggered"), int(step.preprocessing)) << step.name;
-        EXPECT_EQ(count(log, "PainterPass: placing strokes"), int(step.placement)) << step.name;
-        EXPECT_EQ(count(log, "basicAdjustOutput computation start"), int(step.adjustment)) << step.name;
-        EXPECT_EQ(count(log, "painting start."), int(step.painting)) << step.name;
-        EXPECT_EQ(count(log, "smudge proc start."), 1) << step.name;
-        EXPECT_EQ(count(log, "post proc start."), 1) << step.name;
-        EXPECT_EQ(count(log, "All done"), 1) << step.name;
+        EXPECT_EQ(count(log, "cache preprocessing miss"), int(step.preprocessing)) << step.name;
+        EXPECT_EQ(count(log, "placement level"), int(step.placement)) << step.name;
+        EXPECT_EQ(count(log, "cache adjustment miss"), int(step.adjustment)) << step.name;
+        EXPECT_EQ(count(log, "cache painting miss"), int(step.painting)) << step.name;
+        EXPECT_EQ(count(log, "stage smudge "), 1) << step.name;
+        EXPECT_EQ(count(log, "stage post-processing "), 1) << step.name;
+        EXPECT_EQ(count(log, "stage request "), 1) << step.name;
     }
     // The density level changed twice: the stroke identity changed each
     // time, but the level used before came from the painter's table.
     effect->setInput(photo(900, 600, 1));
     const QStringList log = run();
-    EXPECT_EQ(count(log, "Input image changed - brushes reseted"), 1);
-    EXPECT_EQ(count(log, "preprocResult computation is triggered"), 1);
-    EXPECT_EQ(count(log, "PainterPass: placing strokes"), 1);
-    EXPECT_EQ(count(log, "basicAdjustOutput computation start"), 1);
-    EXPECT_EQ(count(log, "painting start."), 1);
-    EXPECT_EQ(count(run(), "Input image changed - brushes reseted"), 0);
+    EXPECT_EQ(count(log, "strokes reset"), 1);
+    EXPECT_EQ(count(log, "cache preprocessing miss"), 1);
+    EXPECT_EQ(count(log, "placement level"), 1);
+    EXPECT_EQ(count(log, "cache adjustment miss"), 1);
+    EXPECT_EQ(count(log, "cache painting miss"), 1);
+    EXPECT_EQ(count(run(), "strokes reset"), 0);
 }
 
 TEST_F(WorkerPipeline, TwoEffectsOnOnePhotoPaintAlike)
@@ -196,13 +196,13 @@ TEST_F(WorkerPipeline, TwoEffectsOnOnePhotoPaintAlike)
     std::unique_ptr<TStrovane> second(newEffect());
     second->setInput(input);
     const QStringList log = run(second.get());
-    EXPECT_EQ(count(log, "preprocResult computation is triggered"), 0) << "the first one's preprocessing is shared";
+    EXPECT_EQ(count(log, "cache preprocessing miss"), 0) << "the first one's preprocessing is shared";
     EXPECT_TRUE(sameAsSingle(*second)) << "both alive at once";
 
     effect.reset(); // its caches stay for the one still alive
     std::unique_ptr<TStrovane> third(newEffect());
     third->setInput(input);
-    EXPECT_EQ(count(run(third.get()), "preprocResult computation is triggered"), 0);
+    EXPECT_EQ(count(run(third.get()), "cache preprocessing miss"), 0);
     EXPECT_TRUE(sameAsSingle(*third)) << "made after the first one went";
 }
 
