@@ -6,21 +6,10 @@
 #include "Samples.h"
 #include "Trace.h"
 
-#include <IPCParams.h>
-#include <IpcSegment.h>
+#include <HostExchange.h>
 
-#include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <memory>
-#include <spawn.h>
-#include <stdexcept>
-#include <string>
-#include <sys/wait.h>
-#include <time.h>
-#include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
@@ -31,17 +20,6 @@ constexpr int kWaitTickMs = 150;
 // How long a program that has answered may take to end before it is left
 // to the host to reap.
 constexpr int kReapMs = 5000;
-
-// A segment of this exchange: its names go on every way out of the selector.
-struct Segment {
-    std::unique_ptr<IpcSegment> segment;
-    ~Segment()
-    {
-        if (segment)
-            segment->destroy();
-    }
-    uint8_t* bytes() const { return static_cast<uint8_t*>(segment->payload()); }
-};
 
 bool isGrayMode(int16_t mode)
 {
@@ -143,28 +121,9 @@ bool writePlane(int plane, const uint8_t* segment, int rowBytes, int bytes)
     return true;
 }
 
-// Our child that ended is reaped here; a pid that is not our child counts
-// as alive while it exists.
-bool processGone(pid_t pid)
-{
-    int status = 0;
-    const pid_t r = waitpid(pid, &status, WNOHANG);
-    if (r == pid)
-        return true;
-    if (r == 0)
-        return false;
-    return kill(pid, 0) != 0 && errno == ESRCH;
-}
-
-void sleepMs(int ms)
-{
-    timespec t{ms / 1000, long(ms % 1000) * 1000000L};
-    nanosleep(&t, nullptr);
-}
-
 // Starts the program from the install folder under the name the program
-// knows the plug-in by; 0 when it cannot be started.
-pid_t launchProgram()
+// knows the plug-in by; false when it cannot be started.
+bool launchProgram(HostExchange& exchange)
 {
     const InstallFolder::Result install = InstallFolder::find();
     if (!install.problem.empty())
@@ -173,16 +132,7 @@ pid_t launchProgram()
         Trace::line("PB-doStart()", "Error: cannot read install path registry");
     const std::string program = install.folder + "/" + InstallFolder::kProgramName;
     Trace::line("PB-doStart(), App Path", program.c_str());
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addchdir_np(&actions, install.folder.c_str());
-    char name[] = "Velmora_Strovane";
-    char* argv[] = {name, nullptr};
-    pid_t pid = 0;
-    const int error = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    return error == 0 ? pid : 0;
+    return exchange.launch(program, install.folder);
 }
 
 } // namespace
@@ -192,12 +142,8 @@ pid_t launchProgram()
 // abortProc: the user's Cancel or Escape).
 extern "C" __attribute__((visibility("default"))) int DissolveProc(void)
 {
-    if (g.exchange && __atomic_load_n(&g.exchange->status, __ATOMIC_ACQUIRE) != IPC_STATUS_PENDING)
+    if (!g.exchange || g.exchange->answered())
         return 1;
-    if (g.program == 0 || processGone(g.program)) {
-        g.program = 0;
-        return 1;
-    }
     if (g.filter->abortProc && g.filter->abortProc())
         return 2;
     return 0;
@@ -212,83 +158,63 @@ void exchangeImage()
     bool showDialog = true;
     readScriptParameters(&showDialog);
 
-    Trace::line("PB-Create IPC Shared Memory for Parameters", "begin");
-    Segment param;
-    param.segment.reset(new CVMIPC<IPCParams>(IPCPARAM, 1));
-    g.exchange = static_cast<CVMIPC<IPCParams>*>(param.segment.get())->data();
-    if (!g.exchange) {
-        reportFailure("Error: cannot create paramsShMem.");
-        throw kEndSelector;
-    }
-    IPCParams* p = g.exchange;
-    Trace::line("PB-Create IPC Shared Memory for Parameters", "end");
-
-    Segment icc;
-    if (f->canUseICCProfiles && f->iCCprofileData && f->iCCprofileSize > 0) {
-        const char* profile = f->handleProcs->lockProc(f->iCCprofileData, false);
-        if (!profile)
-            throw int(memFullErr);
-        icc.segment.reset(new IpcSegment(IPCSRCICC, 1, std::uint64_t(f->iCCprofileSize) + kIpcIccSlack));
-        p->iccSize = f->iCCprofileSize;
-        std::memcpy(icc.bytes(), profile, std::size_t(f->iCCprofileSize));
-        f->handleProcs->unlockProc(f->iCCprofileData);
-    } else {
-        icc.segment.reset(new IpcSegment(IPCSRCICC, 1, kIpcNoIccCount));
-        p->iccSize = 0;
-    }
-
-    std::memcpy(p->presetId, g.parameters, sizeof p->presetId);
-    p->presetId[sizeof p->presetId - 1] = 0;
-    p->dialogMode = showDialog ? 1 : 0;
-    intptr_t plip = 0;
-    if (f->propertyProcs && f->propertyProcs->getPropertyProc
-        && f->propertyProcs->getPropertyProc(PIChars("8BIM"), PIChars("plip"), 0, &plip, nullptr) == noErr && plip
-        && showDialog)
-        p->dialogMode = 2;
-    p->status = IPC_STATUS_PENDING;
-    p->message[0] = 0;
-
-    const VRect r = filterRect();
-    p->width = r.right - r.left;
-    p->height = r.bottom - r.top;
-    p->isGray = 0;
-    p->bytesPerSample = 2;
-    p->rowBytes = ipcRowBytes(p->width);
-
-    Trace::line("PB-Create IPC", "begin");
-    const char* const names[3] = {IPCPLANE0, IPCPLANE1, IPCPLANE2};
-    Segment planes[3];
-    const std::uint64_t planeBytes = std::uint64_t(p->rowBytes) * std::uint64_t(p->height);
-    for (int i = 0; i < 3; ++i) {
-        planes[i].segment.reset(new IpcSegment(names[i], 1, planeBytes + kIpcPlaneSlack));
-        std::memset(planes[i].bytes(), 0xFF, planeBytes);
-    }
     const int bytes = sampleBytes(f->imageMode);
     if (bytes == 0) {
         *g.result = filterBadMode;
         throw kEndSelector;
     }
     const bool gray = isGrayMode(f->imageMode);
-    p->isGray = gray ? 1 : 0;
-    for (int i = 0; i < (gray ? 1 : 3); ++i)
-        readPlane(i, planes[i].bytes(), p->rowBytes, bytes);
+    const VRect r = filterRect();
+    int dialogMode = showDialog ? 1 : 0;
+    intptr_t plip = 0;
+    if (f->propertyProcs && f->propertyProcs->getPropertyProc
+        && f->propertyProcs->getPropertyProc(PIChars("8BIM"), PIChars("plip"), 0, &plip, nullptr) == noErr && plip
+        && showDialog)
+        dialogMode = 2;
+    char presetId[sizeof IPCParams::presetId];
+    std::memcpy(presetId, g.parameters, sizeof presetId);
+    presetId[sizeof presetId - 1] = 0;
 
-    g.program = launchProgram();
-    Trace::line("PB-Create IPC - end, gIPCProc", static_cast<const void*>(g.program ? &g.program : nullptr));
-    if (!g.program) {
+    const char* profile = nullptr;
+    int32_t profileSize = 0;
+    if (f->canUseICCProfiles && f->iCCprofileData && f->iCCprofileSize > 0) {
+        profile = f->handleProcs->lockProc(f->iCCprofileData, false);
+        if (!profile)
+            throw int(memFullErr);
+        profileSize = f->iCCprofileSize;
+    }
+    Trace::line("PB-Create IPC Shared Memory for Parameters", "begin");
+    std::unique_ptr<HostExchange> made;
+    try {
+        made.reset(new HostExchange(r.right - r.left, r.bottom - r.top, gray, profile, profileSize, presetId,
+                                    dialogMode));
+    } catch (...) {
+        if (profile)
+            f->handleProcs->unlockProc(f->iCCprofileData);
+        throw;
+    }
+    if (profile)
+        f->handleProcs->unlockProc(f->iCCprofileData);
+    HostExchange& exchange = *made;
+    g.exchange = &exchange;
+    Trace::line("PB-Create IPC", "end");
+
+    for (int i = 0; i < exchange.planeCount(); ++i)
+        readPlane(i, exchange.plane(i), exchange.rowBytes(), bytes);
+
+    const bool launched = launchProgram(exchange);
+    Trace::line("PB-Create IPC - end, gIPCProc", static_cast<const void*>(launched ? &exchange : nullptr));
+    if (!launched) {
         Trace::line("PB-doStart()", "Error: launch plug-in failure");
         reportFailure("Error: launch plug-in failure.");
     }
 
     Trace::line("PB-Launch GUI", "begin");
     while (DissolveProc() == 0)
-        sleepMs(kWaitTickMs);
+        HostExchange::sleepMs(kWaitTickMs);
     Trace::line("PB-Launch GUI", "end");
-    const pid_t program = g.program;
-    g.program = 0;
-    icc.segment->destroy();
-    icc.segment.reset();
-    const int status = __atomic_load_n(&p->status, __ATOMIC_ACQUIRE);
+    exchange.dropProfile();
+    const int status = exchange.status();
     Trace::line("PB-IPC OutStatus", (long long)status);
 
     if (status != IPC_STATUS_DONE) {
@@ -298,9 +224,7 @@ void exchangeImage()
             *g.result = userCanceledErr;
             Trace::line("PB-DoStart()", "User Cancelled");
         } else if (status == IPC_STATUS_FAILED) {
-            char message[sizeof p->message];
-            ipcCopyText(message, sizeof message, p->message);
-            Trace::line("PB-doStart()", message);
+            Trace::line("PB-doStart()", exchange.message().c_str());
         } else if (status == IPC_STATUS_PENDING) {
             Trace::line("PB-doStart()", "Error: plug-in has crashed.");
         } else {
@@ -309,28 +233,17 @@ void exchangeImage()
         throw kEndSelector;
     }
 
-    for (int i = 0; i < (gray ? 1 : 3); ++i) {
-        if (!writePlane(i, planes[i].bytes(), p->rowBytes, bytes) && !gray) {
+    for (int i = 0; i < exchange.planeCount(); ++i) {
+        if (!writePlane(i, exchange.plane(i), exchange.rowBytes(), bytes) && !gray) {
             reportFailure("Error: saveOutData failure.");
             throw kEndSelector;
         }
     }
-    // One try at the lock; the preset id is taken whether or not it was got
-    // (the program wrote it before its status), bounded to 99 characters.
-    param.segment->tryLock();
-    ipcCopyText(g.parameters, kParametersSize, p->presetId);
-    param.segment->unlock();
+    ipcCopyText(g.parameters, kParametersSize, exchange.presetId().c_str());
 
     // The program has answered and is ending; reap it when it does.
-    for (int waited = 0; program && waited < kReapMs && !processGone(program); waited += 50)
-        sleepMs(50);
-
-    for (int i = 2; i >= 0; --i) {
-        planes[i].segment->destroy();
-        planes[i].segment.reset();
-    }
-    param.segment->destroy();
-    param.segment.reset();
+    exchange.reap(kReapMs);
+    made.reset();
     g.exchange = nullptr;
     setRequest(VRect{}, VRect{}, VRect{});
     f->advanceState();
@@ -360,6 +273,5 @@ void doStart()
         reportFailure("Error: C++ exception");
     }
     g.exchange = nullptr;
-    g.program = 0;
     Trace::line("PB-DoStart()", "end");
 }

@@ -2,9 +2,7 @@
 
 #include "host/PIFilter.h"
 
-#include <IPCParams.h>
-
-#include <sys/types.h>
+#include <HostExchange.h>
 
 // The state of the current filter call (the host calls one at a time, on
 // its own thread) and the helpers the selectors share.
@@ -16,8 +14,7 @@ struct PluginGlobals {
     char* parameters = nullptr; // the locked parameters handle: the preset id
     int32_t* data = nullptr;    // the locked data handle
     PropertyProcs* propertyProcs = nullptr;
-    IPCParams* exchange = nullptr; // while a start selector runs
-    pid_t program = 0;              // the launched program, 0 when none
+    HostExchange* exchange = nullptr; // while a start selector runs
 };
 
 extern PluginGlobals g;
