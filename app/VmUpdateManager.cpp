@@ -61,6 +61,35 @@ void VmUpdateManager::chkUpd_Parse(QNetworkReply* updXml)
     emit updateCheckFinished();
 }
 
+VmUpdateManager::Offer VmUpdateManager::readOffer(const QByteArray& data, const QString& productTag,
+                                                  const QString& currentVersion)
+{
+    Offer offer;
+    QDomDocument document;
+    offer.readable = document.setContent(data);
+    const QDomElement root = document.documentElement();
+    if (!offer.readable || root.tagName() != productTag)
+        return offer;
+    // The children are taken by position: version, then notes, then link.
+    const QDomNode versionNode = root.firstChild();
+    if (versionNode.isNull() || !versionNode.isElement() || versionNode.toElement().tagName() != QLatin1String("version"))
+        return offer;
+    offer.version = versionNode.toElement().text();
+    // Numerically, part by part: 2.0.10 is newer than 2.0.5. Text that is no
+    // version offers nothing.
+    const QVersionNumber latest = QVersionNumber::fromString(offer.version).normalized();
+    offer.newer = !latest.isNull() && latest > QVersionNumber::fromString(currentVersion).normalized();
+    if (!offer.newer)
+        return offer;
+    const QDomNode notesNode = versionNode.nextSibling();
+    if (notesNode.isElement() && notesNode.toElement().tagName() == QLatin1String("notes"))
+        offer.notes = notesNode.toElement().text();
+    const QDomNode linkNode = notesNode.nextSibling();
+    if (linkNode.isElement() && linkNode.toElement().tagName() == QLatin1String("link"))
+        offer.link = linkNode.toElement().text();
+    return offer;
+}
+
 void VmUpdateManager::parse(QNetworkReply* reply)
 {
     qDebug() << "VmUpdateManager::autoUpd_Parse, begin";
@@ -68,43 +97,23 @@ void VmUpdateManager::parse(QNetworkReply* reply)
         qWarning() << "VmUpdateManager::autoUpd_Parse, error";
         return;
     }
-    QDomDocument document;
-    if (!document.setContent(reply->readAll())) {
+    const Offer offer = readOffer(reply->readAll(), m_productTag, m_currentVersion);
+    if (!offer.readable) {
         qWarning() << "VmUpdateManager::autoUpd_Parse, setContent fail";
         return;
     }
-    const QDomElement root = document.documentElement();
-    if (root.tagName() != m_productTag) {
-        qDebug() << "VmUpdateManager::autoUpd_Parse, tagName+" << root.tagName();
+    qDebug() << "VmUpdateManager::autoUpd_Parse, latest version = " << offer.version;
+    if (!offer.newer)
         return;
-    }
-    // The children are taken by position: version, then notes, then link.
-    const QDomNode versionNode = root.firstChild();
-    if (versionNode.isNull() || !versionNode.isElement() || versionNode.toElement().tagName() != QLatin1String("version"))
-        return;
-    m_latestVersion = versionNode.toElement().text();
-    qDebug() << "VmUpdateManager::autoUpd_Parse, latest version = " << m_latestVersion;
-    // Numerically, part by part: 2.0.10 is newer than 2.0.5. Text that is no
-    // version offers nothing.
-    const QVersionNumber latest = QVersionNumber::fromString(m_latestVersion).normalized();
-    if (latest.isNull() || latest <= QVersionNumber::fromString(m_currentVersion).normalized())
-        return;
-
-    QString notes, link;
-    const QDomNode notesNode = versionNode.nextSibling();
-    if (notesNode.isElement() && notesNode.toElement().tagName() == QLatin1String("notes"))
-        notes = notesNode.toElement().text();
-    const QDomNode linkNode = notesNode.nextSibling();
-    if (linkNode.isElement() && linkNode.toElement().tagName() == QLatin1String("link"))
-        link = linkNode.toElement().text();
+    m_latestVersion = offer.version;
 
     QMessageBox box;
     box.setIconPixmap(QPixmap(QStringLiteral(":/resources/icon/tmapp_icon.png")));
     box.setText(QStringLiteral("Updates Available"));
     box.setInformativeText(tr("Do you want to download version V%1 from our download site?").arg(m_latestVersion));
-    box.setDetailedText(notes);
+    box.setDetailedText(offer.notes);
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(QMessageBox::Yes);
     if (box.exec() == QMessageBox::Yes)
-        QDesktopServices::openUrl(QUrl(link, QUrl::TolerantMode));
+        QDesktopServices::openUrl(QUrl(offer.link, QUrl::TolerantMode));
 }

@@ -22,6 +22,18 @@ public:
     // else the settings key "UPDATE_URL", else our download host.
     static QUrl updateUrl();
 
+    // What an update document offers to a program of the given version. It
+    // offers something only when its root is the product's tag and its first
+    // child a version newer than current; the notes and link follow it.
+    struct Offer {
+        bool readable = false; // well-formed XML
+        QString version;       // the document's version, if any
+        bool newer = false;
+        QString notes;
+        QString link;
+    };
+    static Offer readOffer(const QByteArray& document, const QString& productTag, const QString& currentVersion);
+
 signals:
     // The answer has been handled (whatever it was).
     void updateCheckFinished();
