@@ -27,11 +27,7 @@ protected:
     {
         Program::SetUp();
         ExchangeSegments::removeAll();
-        QSettings settings(home.filePath("config/Velmora Labs/Velmora Strovane 2.conf"), QSettings::IniFormat);
-        settings.setValue("appMain/showStartupWindow", false);
-        settings.setValue("appMain/startWithPresetPanel", false);
-        settings.setValue("appMain/showPainting", false);
-        settings.sync();
+        settleAsReturningUser();
         // Where the plug-in finds the program.
         installAt(QStringLiteral(BIN_DIR));
         environment.insert("XDG_CONFIG_DIRS", home.filePath("xdg"));

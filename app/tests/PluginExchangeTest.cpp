@@ -14,7 +14,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSettings>
 
 #include <boost/interprocess/mapped_region.hpp>
 #include <boost/interprocess/shared_memory_object.hpp>
@@ -122,11 +121,7 @@ protected:
     {
         Program::SetUp();
         ExchangeSegments::removeAll();
-        QSettings settings(home.filePath("config/Velmora Labs/Velmora Strovane 2.conf"), QSettings::IniFormat);
-        settings.setValue("appMain/showStartupWindow", false);
-        settings.setValue("appMain/startWithPresetPanel", false);
-        settings.setValue("appMain/showPainting", false);
-        settings.sync();
+        settleAsReturningUser();
         const cv::Mat example = cv::imread(QStringLiteral(VMSTROVANE2_DIR "/Resources/images/example.jpg").toStdString());
         cv::resize(example, photo, cv::Size(333, 208), 0, 0, cv::INTER_AREA); // rows with spare bytes
     }

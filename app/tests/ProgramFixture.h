@@ -7,6 +7,7 @@
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -53,6 +54,17 @@ protected:
         p->waitForStarted();
         started.push_back(std::move(p));
         return raw;
+    }
+
+    // The program as a returning user of the plug-in has it: no start-up
+    // window, the painting panel first, no painting shown stroke by stroke.
+    void settleAsReturningUser()
+    {
+        QSettings settings(home.filePath("config/Velmora Labs/Velmora Strovane 2.conf"), QSettings::IniFormat);
+        settings.setValue("appMain/showStartupWindow", false);
+        settings.setValue("appMain/startWithPresetPanel", false);
+        settings.setValue("appMain/showPainting", false);
+        settings.sync();
     }
 
     QString log(QProcess* p)
