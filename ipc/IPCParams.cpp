@@ -9,7 +9,8 @@ void ipcCopyText(char* field, std::size_t fieldSize, const char* text)
     std::size_t n = 0;
     while (text && n + 1 < fieldSize && text[n])
         ++n;
-    std::memcpy(field, text, n);
+    if (n > 0)
+        std::memcpy(field, text, n);
     std::memset(field + n, 0, fieldSize - n);
 }
 

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QtEndian>
 
 #include <exiv2/exiv2.hpp>
 #include <opencv2/imgcodecs.hpp>
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 #include <csetjmp>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -46,6 +48,24 @@ Kind kindOfName(const QString& path)
 // The decoders fill a cut-off file with grey and call it a success. A
 // complete JPEG has its end marker after the last scan (data a camera appends
 // after it does not matter); a complete PNG ends with its IEND chunk.
+// Every chunk lies within the file, and the chunks reach IEND: libpng
+// allocates what a chunk claims before it finds the data missing (a 251-byte
+// file had it take 1.7 GB).
+bool pngChunksFit(const QByteArray& data)
+{
+    const auto* bytes = reinterpret_cast<const uchar*>(data.constData());
+    qint64 at = 8;
+    while (at + 12 <= data.size()) {
+        const quint32 length = qFromBigEndian<quint32>(bytes + at);
+        if (length > 0x7fffffffu || at + 12 + qint64(length) > data.size())
+            return false;
+        if (std::memcmp(bytes + at + 4, "IEND", 4) == 0)
+            return true;
+        at += 12 + qint64(length);
+    }
+    return false;
+}
+
 bool looksComplete(Kind kind, const QByteArray& data)
 {
     if (kind == Kind::Jpeg) {
@@ -53,7 +73,7 @@ bool looksComplete(Kind kind, const QByteArray& data)
         return lastScan >= 0 && data.indexOf("\xff\xd9", lastScan) >= 0;
     }
     if (kind == Kind::Png)
-        return data.lastIndexOf("IEND") >= data.size() - 12;
+        return pngChunksFit(data);
     return true;
 }
 

@@ -130,6 +130,25 @@ TEST(ImageIO, BrokenFilesAreErrorsNotImages)
     EXPECT_FALSE(TImageIO::load(dir.filePath("missing.jpg"), &image, &error));
 }
 
+// A chunk that claims more than the file holds is refused before decoding:
+// the decoder would allocate what it claims (here 1.7 GB) first.
+TEST(ImageIO, APngChunkLongerThanTheFileIsRefusedUnread)
+{
+    QTemporaryDir dir;
+    std::vector<uchar> png;
+    cv::imencode(".png", gradient(8, 8, CV_8U), png);
+    QByteArray bytes(reinterpret_cast<const char*>(png.data()), int(png.size()));
+    const int iend = bytes.lastIndexOf("IEND") - 4;
+    const QByteArray lying = QByteArray::fromHex("69000000") + "tEXt" + "Comment\0x" + QByteArray(4, '\0');
+    bytes.insert(iend, lying);
+    const QString path = dir.filePath("lying.png");
+    writeAll(path, bytes);
+    TSMat image;
+    QString error;
+    EXPECT_FALSE(TImageIO::load(path, &image, &error));
+    EXPECT_TRUE(error.contains("truncated")) << error.toStdString();
+}
+
 TEST(ImageIO, AppliesExifOrientation)
 {
     QTemporaryDir dir;
