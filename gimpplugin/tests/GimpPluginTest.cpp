@@ -38,6 +38,16 @@ protected:
         cv::resize(full, photo, cv::Size(333, 208), 0, 0, cv::INTER_AREA);
     }
 
+    // The program is GIMP's grandchild: a run that failed half-way must not
+    // leave it holding the single-instance guard for the tests after.
+    void TearDown() override
+    {
+        Program::TearDown();
+        for (const char* name : {"Velmora_Strovane", "strovane-guard", "strovane-painti"})
+            QProcess::execute(QStringLiteral("pkill"), {"-KILL", "-x", QLatin1String(name)});
+        ExchangeSegments::removeAll();
+    }
+
     // Starts a headless GIMP on Script-Fu commands, then quits it.
     QProcess* startGimp(const QString& commands)
     {
