@@ -93,10 +93,9 @@ void GLProg::store(const char* name, Value value)
     const QByteArray key(name);
     auto it = m_locations.constFind(key);
     if (it == m_locations.constEnd()) {
-        if (!m_declared.contains(key) && !m_warned.contains(key)) {
+        // Once per name: its location is kept from here on.
+        if (!m_declared.contains(key))
             qWarning().noquote() << "GLProg:" << m_name << "has no uniform" << key;
-            m_warned.insert(key);
-        }
         it = m_locations.insert(key, m_valid ? m_program.uniformLocation(name) : -1);
     }
     if (*it >= 0)

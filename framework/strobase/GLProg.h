@@ -77,7 +77,6 @@ private:
     GLuint m_vao = 0;
     GLuint m_vbo = 0;
     QSet<QByteArray> m_declared;
-    QSet<QByteArray> m_warned;
     QHash<QByteArray, int> m_locations;
     std::vector<std::pair<int, Value>> m_pending;
     struct Binding {
