@@ -109,22 +109,33 @@ void TGLWorkerThread::shutDown()
     delete thread;
 }
 
-void TGLWorkerThread::deleteGLObjects(GLuint texture, GLuint framebuffer)
+void TGLWorkerThread::deleteGLObjects(GLuint texture, GLuint framebuffer, QOpenGLContext* owner)
 {
     if (!texture && !framebuffer)
         return;
-    if (QOpenGLFunctions_3_3_Core* f = TGL::funcs()) {
-        f->glDeleteFramebuffers(1, &framebuffer);
+    // Textures are shared by every context of the process; a framebuffer
+    // name means something only on the context that made it (deleting it
+    // on the scene graph's context would delete one of the scene graph's).
+    QOpenGLContext* current = QOpenGLContext::currentContext();
+    QOpenGLFunctions_3_3_Core* f = TGL::funcs();
+    if (f && texture) {
         f->glDeleteTextures(1, &texture);
-        return;
+        texture = 0;
     }
+    if (framebuffer && f && current == owner) {
+        f->glDeleteFramebuffers(1, &framebuffer);
+        framebuffer = 0;
+    }
+    if (!texture && !framebuffer)
+        return;
     QMutexLocker lock(&g_instanceMutex);
     if (!g_instance)
         return; // no context left: the objects went with it
     QMutexLocker queueLock(&g_instance->m_mutex);
     if (texture)
         g_instance->m_deadTextures.push_back(texture);
-    if (framebuffer)
+    // Another context's framebuffer goes with that context.
+    if (framebuffer && owner == g_instance->m_context)
         g_instance->m_deadFramebuffers.push_back(framebuffer);
     g_instance->m_wake.wakeAll();
 }
@@ -159,16 +170,18 @@ void TGLWorkerThread::submit(const TProcRequest& request)
 {
     QMutexLocker lock(&m_mutex);
     if (request.mode == TProcRequest::Preview) {
-        for (TProcRequest& pending : m_queue) {
-            if (pending.effectId == request.effectId && pending.mode == TProcRequest::Preview) {
-                Result dropped;
-                dropped.effectId = pending.effectId;
-                dropped.serial = pending.serial;
-                dropped.dropped = true;
-                pending = request;
-                emit finished(dropped);
-                return;
-            }
+        // The newer preview goes to the back, not into the older one's place:
+        // effects sharing a view show what was asked for last.
+        auto pending = std::find_if(m_queue.begin(), m_queue.end(), [&request](const TProcRequest& r) {
+            return r.effectId == request.effectId && r.mode == TProcRequest::Preview;
+        });
+        if (pending != m_queue.end()) {
+            Result dropped;
+            dropped.effectId = pending->effectId;
+            dropped.serial = pending->serial;
+            dropped.dropped = true;
+            m_queue.erase(pending);
+            emit finished(dropped);
         }
     }
     m_queue.push_back(request);

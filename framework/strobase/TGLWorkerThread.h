@@ -20,8 +20,8 @@ class TEBaseWorker;
 
 // The process's one GL thread: an offscreen OpenGL 3.3 core context shared
 // with the QML scene graph, the effects' workers, and the request queue.
-// A newer preview of an effect replaces its pending preview; output and
-// preset requests always run.
+// A newer preview of an effect replaces its pending one at the back of the
+// queue; output and preset requests always run.
 class STROBASE_EXPORT TGLWorkerThread : public QThread {
     Q_OBJECT
 public:
@@ -41,9 +41,10 @@ public:
     // The running thread, or null: does not start one.
     static TGLWorkerThread* existing();
     static void shutDown();
-    // Deletes GL objects now when a context is current on this thread, else
-    // hands them to the GL thread.
-    static void deleteGLObjects(GLuint texture, GLuint framebuffer);
+    // Deletes GL objects now when a context is current on this thread (the
+    // framebuffer only on owner, the context that made it), else hands them
+    // to the GL thread.
+    static void deleteGLObjects(GLuint texture, GLuint framebuffer, QOpenGLContext* owner = nullptr);
 
     // Blocks until the context exists; false when it could not be made.
     bool waitUntilReady();

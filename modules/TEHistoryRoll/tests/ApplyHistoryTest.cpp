@@ -18,7 +18,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QMutex>
+#include <QThread>
+
+#include <atomic>
 #include <functional>
+#include <thread>
 #include <memory>
 
 namespace {
@@ -162,4 +167,56 @@ TEST(ApplyHistory, ImportingTheModuleRegistersTheTypeAndTheEffect)
     EXPECT_EQ(history->property("previewerUid").toString(), QStringLiteral("v"));
     EXPECT_TRUE(TEFactory::isRegistered(QStringLiteral("TApplyHistory")));
     EXPECT_EQ(QMetaType::type("TSMat"), qMetaTypeId<TSMat>());
+}
+
+// Two effects paint into one view (the shell's photo, the painting over
+// it): whichever was asked last is shown, also when an older preview of the
+// other was still waiting.
+TEST(ApplyHistory, ViewShowsThePreviewAskedForLast)
+{
+    Strobase::init(QString(), QUrl(), QString());
+    registerHistoryClasses();
+    auto make = [](int shade) {
+        std::unique_ptr<TApplyHistory> h(static_cast<TApplyHistory*>(TEFactory::createEffect(QStringLiteral("TApplyHistory"))));
+        h->push(image(shade), QStringLiteral("x.png"));
+        return h;
+    };
+    std::unique_ptr<TApplyHistory> photo = make(10), painting = make(200);
+    const QString viewer = TPreviewHub::newViewerUid();
+    photo->setPreviewerUid(viewer);
+    painting->setPreviewerUid(viewer);
+
+    // Hold the GL thread so that the requests wait in its queue.
+    TGLWorkerThread* glThread = TGLWorkerThread::instance();
+    QMutex gate;
+    gate.lock();
+    std::atomic<bool> held{false};
+    std::thread holder([&] {
+        glThread->runBlocking([&] {
+            held = true;
+            QMutexLocker wait(&gate);
+        });
+    });
+    while (!held)
+        QThread::yieldCurrentThread();
+    painting->procPreview(); // an older painting, still waiting
+    photo->procPreview();    // a new photo arrives
+    painting->procPreview(); // and its painting is asked for
+    gate.unlock();
+    holder.join();
+
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (!photo->isBusy() && !painting->isBusy())
+            loop.quit();
+    });
+    poll.start(20);
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+    loop.exec();
+
+    EXPECT_EQ(TPreviewHub::instance()->latest(viewer).uid(), painting->preview().uid());
+    photo.reset();
+    painting.reset();
+    Strobase::shutDown();
 }

@@ -132,6 +132,8 @@ TEModuleBase {
         previewerUid: topLevelLoader.item ? topLevelLoader.item.previewerUid : ""
         decimation: _top.previewDecimation
         onDecimationChanged: if (!_top.applying) procPreview()
+        // Every picture that arrives is painted, however it came.
+        onInputChanged: procPreview()
         Component.onCompleted: procPreview()
         onReadyToQuit: {
             console.log("TStrovane readyToQuit received - will call Qt.quit()")
@@ -158,7 +160,6 @@ TEModuleBase {
             maskingPanel.expanded = false
             teffect.maskType = 0
         }
-        teffect.procPreview()
     }
 
     // The pixels of the colour range under the mouse, marked on the preview.
