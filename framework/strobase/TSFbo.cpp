@@ -4,6 +4,7 @@
 #include "TGLWorkerThread.h"
 
 #include <QDebug>
+#include <QOpenGLContext>
 
 #include <opencv2/imgproc.hpp>
 
@@ -14,8 +15,10 @@ struct TSFbo::Data {
     GLuint fbo = 0;
     quint32 uid = 0;
     float scale = 1.0f;
+    // Framebuffers are not shared between contexts: this one's made it.
+    QOpenGLContext* context = nullptr;
 
-    ~Data() { TGLWorkerThread::deleteGLObjects(texture, fbo); }
+    ~Data() { TGLWorkerThread::deleteGLObjects(texture, fbo, context); }
 };
 
 TSFbo::TSFbo(const QSize& size, GLenum internalFormat)
@@ -26,6 +29,7 @@ TSFbo::TSFbo(const QSize& size, GLenum internalFormat)
     d = std::make_shared<Data>();
     d->size = size;
     d->format = internalFormat;
+    d->context = QOpenGLContext::currentContext();
     // Making an image must not disturb the textures a pass has bound.
     GLint boundTexture = 0, boundFramebuffer = 0;
     f->glGetIntegerv(GL_TEXTURE_BINDING_2D, &boundTexture);

@@ -3,9 +3,13 @@
 #include <GLCache.h>
 #include <GLProg.h>
 #include <TGL.h>
+#include <TGLWorkerThread.h>
 
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <algorithm>
+#include <vector>
 
 using GLObjects = GLTestContext;
 
@@ -35,6 +39,33 @@ TEST_F(GLObjects, FboRoundTripAndSharedHandles)
     EXPECT_EQ(big.dataToMat(CV_8UC4).at<cv::Vec4b>(5, 7), cv::Vec4b(191, 128, 64, 255));
     EXPECT_TRUE(TSFbo().isEmpty());
     EXPECT_TRUE(TSFbo(QSize(0, 5), GL_RGBA8).isEmpty());
+}
+
+// The last copy of a GPU image made on the GL thread may go on another
+// thread (the view's): its framebuffer name means something else there and
+// must not be deleted on that context.
+TEST_F(GLObjects, ImageDroppedOnAnotherContextLeavesThatContextsFramebuffers)
+{
+    TSFbo fromWorker;
+    TGLWorkerThread::instance()->runBlocking([&] { fromWorker = TSFbo(QSize(2, 2), GL_RGBA8); });
+    ASSERT_FALSE(fromWorker.isEmpty());
+    const GLuint name = fromWorker.framebuffer(), texture = fromWorker.texture();
+    QOpenGLFunctions_3_3_Core* f = TGL::funcs();
+    // Framebuffers of this context until one has the worker's name.
+    std::vector<GLuint> ours(name + 1);
+    f->glGenFramebuffers(GLsizei(ours.size()), ours.data());
+    if (std::find(ours.begin(), ours.end(), name) == ours.end()) {
+        f->glDeleteFramebuffers(GLsizei(ours.size()), ours.data());
+        GTEST_SKIP() << "this driver gives framebuffer names out across contexts (Mesa does)";
+    }
+    for (GLuint fbo : ours)
+        f->glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+    f->glBindFramebuffer(GL_FRAMEBUFFER, 0);
+
+    fromWorker = TSFbo();
+    EXPECT_TRUE(f->glIsFramebuffer(name)) << "this context's framebuffer of the same name survives";
+    EXPECT_FALSE(f->glIsTexture(texture)) << "the shared texture goes at once";
+    f->glDeleteFramebuffers(GLsizei(ours.size()), ours.data());
 }
 
 TEST_F(GLObjects, CacheKeepsOneEntryPerNameAndAnswersOnlyItsUid)
