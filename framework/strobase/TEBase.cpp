@@ -55,10 +55,24 @@ void TEBase::setClassVersion(const QString& className, TVersion version)
 {
     m_className = className;
     m_version = version;
-    m_undoStack = {params()};
+    m_undoStack = {currentUndoPoint()};
     m_undoIndex = 0;
     m_notify = true;
 }
+
+namespace {
+
+bool differ(TParamType type, const QVariant& a, const QVariant& b)
+{
+    const QVariant x = TParam::convert(a, type), y = TParam::convert(b, type);
+    if (type == TParamType::Float)
+        return TParam::isDifferent(x.toFloat(), y.toFloat());
+    if (type == TParamType::Point)
+        return TParam::isDifferent(x.toPointF(), y.toPointF());
+    return x != y;
+}
+
+} // namespace
 
 bool TEBase::writeParam(const QString& key, const QVariant& value)
 {
@@ -66,16 +80,8 @@ bool TEBase::writeParam(const QString& key, const QVariant& value)
     if (it == m_specs.end())
         return false;
     const TParamType type = it->second.type;
-    const QVariant current = TParam::convert(params().value(key), type);
     const QVariant next = TParam::convert(value, type);
-    bool different = false;
-    if (type == TParamType::Float)
-        different = TParam::isDifferent(current.toFloat(), next.toFloat());
-    else if (type == TParamType::Point)
-        different = TParam::isDifferent(current.toPointF(), next.toPointF());
-    else
-        different = current != next;
-    if (!different)
+    if (!differ(type, params().value(key), next))
         return false;
 
     QVariantMap p = params();
@@ -189,6 +195,21 @@ QVariantMap TEBase::getPreset() const
     return {{QStringLiteral("version"), m_version.toString()}, {kParams, p}};
 }
 
+bool TEBase::matchesPreset(const QVariantMap& preset) const
+{
+    QVariantMap p;
+    if (!presetToParams(preset, &p))
+        return false;
+    const QVariantMap wanted = normalizedParams(p);
+    const QVariantMap current = params();
+    for (const QString& key : m_keys) {
+        const ParamSpec& spec = m_specs.at(key);
+        if (spec.savedInPresets && differ(spec.type, current.value(key), wanted.value(key)))
+            return false;
+    }
+    return true;
+}
+
 bool TEBase::setPreset(const QVariantMap& preset)
 {
     QVariantMap p;
@@ -211,7 +232,7 @@ void TEBase::resetParams()
 
 void TEBase::setUndoPoint()
 {
-    const QVariantMap current = params();
+    const UndoPoint current = currentUndoPoint();
     if (m_undoIndex >= 0 && m_undoStack.at(m_undoIndex) == current)
         return;
     m_undoStack.erase(m_undoStack.begin() + m_undoIndex + 1, m_undoStack.end());
@@ -228,7 +249,7 @@ void TEBase::undo()
     if (!canUndo())
         return;
     --m_undoIndex;
-    replaceParams(m_undoStack.at(m_undoIndex));
+    restore(m_undoStack.at(m_undoIndex));
     emit undoStateChanged();
 }
 
@@ -237,8 +258,14 @@ void TEBase::redo()
     if (!canRedo())
         return;
     ++m_undoIndex;
-    replaceParams(m_undoStack.at(m_undoIndex));
+    restore(m_undoStack.at(m_undoIndex));
     emit undoStateChanged();
+}
+
+void TEBase::restore(const UndoPoint& point)
+{
+    restoreUndoExtra(point.extra);
+    replaceParams(point.params);
 }
 
 bool TEBase::canUndo() const

@@ -64,6 +64,9 @@ public:
     bool presetToParams(const QVariantMap& preset, QVariantMap* params, QString* error = nullptr) const;
     Q_INVOKABLE QVariantMap getPreset() const;
     Q_INVOKABLE bool setPreset(const QVariantMap& preset);
+    // Whether applying the preset would change nothing (floats and points
+    // compared as writes compare them).
+    Q_INVOKABLE bool matchesPreset(const QVariantMap& preset) const;
     Q_INVOKABLE void resetParams();
 
     Q_INVOKABLE void setUndoPoint();
@@ -93,6 +96,10 @@ protected:
     // Where a preview request goes; the effect layer connects it to the
     // processing queue.
     virtual void requestPreview();
+    // State besides the parameters that undo points keep and undo and redo
+    // bring back (a painted mask); comparable with ==.
+    virtual QVariant undoExtra() const { return QVariant(); }
+    virtual void restoreUndoExtra(const QVariant&) {}
 
 private:
     struct ParamSpec {
@@ -113,7 +120,14 @@ private:
     QString m_className;
     TVersion m_version;
     bool m_notify = false;
-    QList<QVariantMap> m_undoStack;
+    struct UndoPoint {
+        QVariantMap params;
+        QVariant extra;
+        bool operator==(const UndoPoint& o) const { return params == o.params && extra == o.extra; }
+    };
+    UndoPoint currentUndoPoint() const { return {params(), undoExtra()}; }
+    void restore(const UndoPoint& point);
+    QList<UndoPoint> m_undoStack;
     int m_undoIndex = -1;
 };
 

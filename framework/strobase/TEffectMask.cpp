@@ -1,5 +1,7 @@
 #include "TEffectMask.h"
 
+#include <QDataStream>
+
 #include <algorithm>
 #include <cmath>
 
@@ -65,6 +67,55 @@ void TEffectMask::drawPoint(const QPointF& position, float pressure)
         }
     }
     emit maskChanged();
+}
+
+QByteArray TEffectMask::packedMask() const
+{
+    if (m_mask.isNull())
+        return QByteArray();
+    if (m_packedKey != m_mask.cacheKey()) {
+        QByteArray raw;
+        QDataStream out(&raw, QIODevice::WriteOnly);
+        out << m_mask.width() << m_mask.height();
+        for (int y = 0; y < m_mask.height(); ++y)
+            out.writeRawData(reinterpret_cast<const char*>(m_mask.constScanLine(y)), m_mask.width());
+        // Masks are mostly flat: they pack to a small fraction.
+        m_packed = qCompress(raw, 1);
+        m_packedKey = m_mask.cacheKey();
+    }
+    return m_packed;
+}
+
+QVariant TEffectMask::undoExtra() const
+{
+    return QVariantList{m_maskType, packedMask()};
+}
+
+void TEffectMask::restoreUndoExtra(const QVariant& extra)
+{
+    const QVariantList saved = extra.toList();
+    const QByteArray packed = saved.value(1).toByteArray();
+    if (packed != packedMask()) {
+        QImage mask;
+        QByteArray raw = qUncompress(packed);
+        QDataStream in(raw);
+        int width = 0, height = 0;
+        in >> width >> height;
+        if (!packed.isEmpty() && width > 0 && height > 0 && raw.size() >= 8 + qint64(width) * height) {
+            mask = QImage(width, height, QImage::Format_Grayscale8);
+            for (int y = 0; y < height; ++y)
+                in.readRawData(reinterpret_cast<char*>(mask.scanLine(y)), width);
+        }
+        m_mask = mask;
+        m_packed = packed;
+        m_packedKey = m_mask.cacheKey();
+        emit maskChanged();
+    }
+    const int type = saved.value(0).toInt();
+    if (type != m_maskType) {
+        m_maskType = type;
+        emit maskTypeChanged(type);
+    }
 }
 
 void TEffectMask::fillRequest(TProcRequest& request) const

@@ -33,11 +33,19 @@ signals:
 
 protected:
     void fillRequest(TProcRequest& request) const override;
+    // Undo points keep the mask type and the mask, compressed (a stroke is
+    // one undo step).
+    QVariant undoExtra() const override;
+    void restoreUndoExtra(const QVariant& extra) override;
 
 private:
+    QByteArray packedMask() const;
     int m_maskType = 0;
     QImage m_mask;
     float m_brushRadius = 20.0f;
     float m_brushHardness = 0.5f;
     bool m_erase = false;
+    // The last packed mask and the image state it was packed from.
+    mutable qint64 m_packedKey = 0;
+    mutable QByteArray m_packed;
 };

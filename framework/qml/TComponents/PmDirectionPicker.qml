@@ -50,6 +50,7 @@ Item {
             rotation: Math.atan2(dy, dx) * 180 / Math.PI
         }
         Rectangle {
+            id: marker
             width: 14
             height: 14
             radius: 7
@@ -59,9 +60,13 @@ Item {
             border.color: TC.colorText
         }
         MouseArea {
+            // The marker sits on the pad's edge at the corners (the default
+            // light): all of it can be grabbed, not only the part inside.
             anchors.fill: parent
+            anchors.margins: -marker.radius
             function pick(mouse) {
-                _top.update(Qt.point(Math.max(0, Math.min(1, mouse.x / width)), Math.max(0, Math.min(1, mouse.y / height))))
+                _top.update(Qt.point(Math.max(0, Math.min(1, (mouse.x + anchors.margins) / pad.width)),
+                                     Math.max(0, Math.min(1, (mouse.y + anchors.margins) / pad.height))))
             }
             onPressed: pick(mouse)
             onPositionChanged: pick(mouse)

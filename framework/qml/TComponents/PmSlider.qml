@@ -1,5 +1,5 @@
 import QtQuick 2.5
-import QtQuick.Controls 1.4
+import QtQuick.Controls 1.6
 import QtQuick.Controls.Styles 1.4
 import "qrc:/TBase/TmConfigure.js" as TC
 
@@ -74,10 +74,18 @@ Item {
         stepSize: _top.stepSize
         updateValueWhileDragging: true
         activeFocusOnPress: true
+        // The wheel scrolls the panel the slider is in; it never moves a
+        // knob away from its value.
+        wheelEnabled: false
         property double lastPress: 0
-        Binding on value {
-            value: _top.value
-            when: !slider.pressed
+        // The knob follows the effect except while the user drags it.
+        value: _top.value
+        Connections {
+            target: _top
+            function onValueChanged() {
+                if (!slider.pressed)
+                    slider.value = _top.value
+            }
         }
         onValueChanged: {
             // Only the user's moves are news; following the effect is not.

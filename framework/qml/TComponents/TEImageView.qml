@@ -5,8 +5,10 @@ import "ImageViewMath.js" as VM
 
 // The live GPU preview of an effect. An effect whose previewerUid is this
 // view's outputViewerUid shows its previews here. Wheel zooms about the
-// cursor; dragging pans while panningEnabled (the middle button always
-// pans). Sharp at 100 % and above, smooth when reduced.
+// cursor; dragging pans a picture larger than the view (always with
+// panningEnabled or the middle button). Pickers and the mask brush lie over
+// the view and take the mouse first. Sharp at 100 % and above, smooth when
+// reduced.
 Rectangle {
     id: _view
     color: TC.colorImageBG
@@ -21,6 +23,8 @@ Rectangle {
     property real maxZoom: 8
     property real fitZoom: 1
     property bool panningEnabled: false
+    // Some of the picture is outside the view.
+    readonly property bool pannable: imageSize.width * zoom > width + 0.5 || imageSize.height * zoom > height + 0.5
     // While true the zoom follows fitZoom (the view or the image changed
     // size); any other zoom ends it.
     property bool followFit: false
@@ -84,13 +88,13 @@ Rectangle {
         id: mouseArea
         anchors.fill: parent
         acceptedButtons: Qt.LeftButton | Qt.MiddleButton
-        cursorShape: _view.panningEnabled ? (pressed ? Qt.ClosedHandCursor : Qt.OpenHandCursor) : Qt.ArrowCursor
+        cursorShape: _view.panningEnabled || _view.pannable ? (pressed ? Qt.ClosedHandCursor : Qt.OpenHandCursor) : Qt.ArrowCursor
         property real lastX: 0
         property real lastY: 0
         property bool dragging: false
 
         onPressed: {
-            dragging = _view.panningEnabled || mouse.button === Qt.MiddleButton
+            dragging = _view.panningEnabled || _view.pannable || mouse.button === Qt.MiddleButton
             mouse.accepted = dragging
             lastX = mouse.x
             lastY = mouse.y

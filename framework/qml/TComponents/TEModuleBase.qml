@@ -1,4 +1,5 @@
 import QtQuick 2.5
+import QtQuick.Controls 1.4
 import TBase 1.0
 import TEImageIO 1.0
 
@@ -17,6 +18,13 @@ Item {
     property bool debug: false
     property bool editingPanelActive: true
     property alias actions: _actions
+    // What the module's settings are called in the Edit menu.
+    property string settingsTitle: qsTr("Settings")
+    property alias actUndoSettings: _undoSettings
+    property alias actRedoSettings: _redoSettings
+    // The module shows a result the shell's history does not hold yet:
+    // saving applies it first.
+    property bool resultPending: false
     // isApplied: the user applied the effect (true) or left it (false).
     signal finished(bool isApplied)
     // The external editor's write-back ended; message says why it failed.
@@ -45,26 +53,54 @@ Item {
         lrExport.procOutput()
     }
 
+    // Hands the module's result back (finished(true)); modules that make
+    // their result first do so before.
+    function apply() {
+        finished(true)
+    }
+
     // Ctrl+Z steps the effect's parameters back, Ctrl+Shift+Z and Ctrl+Y
-    // forward. Returns whether the key was used.
+    // forward (the actions' shortcuts take them first). Returns whether the
+    // key was used.
     function handleKeyPressedEvent(event) {
         if (!teffect || !(event.modifiers & Qt.ControlModifier))
             return false
         var redo = event.key === Qt.Key_Y || (event.key === Qt.Key_Z && (event.modifiers & Qt.ShiftModifier))
-        if (redo && teffect.canRedo) {
-            teffect.redo()
-            teffect.procPreview()
-        } else if (event.key === Qt.Key_Z && !redo && teffect.canUndo) {
-            teffect.undo()
-            teffect.procPreview()
-        } else {
+        var action = redo ? _redoSettings : event.key === Qt.Key_Z ? _undoSettings : null
+        if (!action || !action.enabled)
             return false
-        }
+        action.trigger()
         event.accepted = true
         return true
     }
     function handleKeyReleasedEvent(event) {
         return false
+    }
+
+    Action {
+        id: _undoSettings
+        text: qsTr("Undo %1").arg(_top.settingsTitle)
+        shortcut: StandardKey.Undo
+        enabled: _top.teffect !== null && _top.teffect.canUndo
+        onTriggered: {
+            _top.teffect.undo()
+            _top.teffect.procPreview()
+        }
+    }
+    Action {
+        id: _redoSettings
+        text: qsTr("Redo %1").arg(_top.settingsTitle)
+        shortcut: "Ctrl+Shift+Z"
+        enabled: _top.teffect !== null && _top.teffect.canRedo
+        onTriggered: {
+            _top.teffect.redo()
+            _top.teffect.procPreview()
+        }
+    }
+    Shortcut {
+        sequence: "Ctrl+Y"
+        enabled: _redoSettings.enabled
+        onActivated: _redoSettings.trigger()
     }
 
     TImageExport {

@@ -50,8 +50,11 @@ TParamPanel {
                              lastPosition.y + (position.y - lastPosition.y) * i / steps))
         lastPosition = position
     }
+    // A stroke is one undo step.
     function endStroke() {
         lastPosition = null
+        if (effect)
+            effect.setUndoPoint()
     }
     // In image pixels.
     function brushRadius() {
@@ -90,6 +93,7 @@ TParamPanel {
             enabled: _top.effect && _top.effect.maskType !== 0
             onClicked: {
                 _top.effect.maskType = _top.effect.maskType === 1 ? 2 : 1
+                _top.effect.setUndoPoint()
                 _top.effect.procPreview()
             }
         }
@@ -99,6 +103,7 @@ TParamPanel {
             onClicked: {
                 _top.effect.clearMask()
                 _top.effect.maskType = 0
+                _top.effect.setUndoPoint()
                 _top.effect.procPreview()
             }
         }

@@ -15,10 +15,17 @@ Rectangle {
     signal closed()
 
     function show() { visible = true; panel.forceActiveFocus() }
-    function hide() { visible = false; closed() }
+    // The keys go back to the window once the panel is gone.
+    function hide() { panel.focus = false; visible = false; closed() }
 
     anchors.fill: parent
     color: TC.colorOverlay
+    // Escape closes it even when a menu kept the focus.
+    Shortcut {
+        sequence: "Escape"
+        enabled: _top.visible
+        onActivated: _top.hide()
+    }
     visible: false
 
     // Clicks outside the panel do not reach the modules below.

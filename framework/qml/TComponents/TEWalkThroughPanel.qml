@@ -18,6 +18,7 @@ Item {
     anchors.fill: parent
     // Return goes on, Escape closes.
     function takeFocus() { frame.forceActiveFocus() }
+    function releaseFocus() { frame.focus = false }
 
     // The target's rectangle in this item (the whole item without one).
     readonly property rect hole: target ? target.mapToItem(_top, 0, 0, target.width, target.height) : Qt.rect(0, 0, 0, 0)

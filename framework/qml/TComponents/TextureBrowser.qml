@@ -1,5 +1,6 @@
 import QtQuick 2.5
 import TComponents 1.0
+import TControls 1.0
 import "qrc:/TBase/TmConfigure.js" as TC
 
 // Brush sets or canvases as thumbnails with names; the chosen one is
@@ -17,6 +18,9 @@ Column {
     TTextureCatalogue { id: catalogue }
 
     Text {
+        width: parent.width
+        elide: Text.ElideRight
+        textFormat: Text.PlainText
         text: _top.label + (catalogue.nameOf(_top.currentGuid) !== "" ? ": " + catalogue.nameOf(_top.currentGuid) : "")
         color: TC.colorText
         font.pointSize: TC.fontSizeSmall
@@ -43,8 +47,10 @@ Column {
                     sourceSize.width: 128
                 }
                 Text {
+                    id: name
                     anchors { left: parent.left; right: parent.right; bottom: parent.bottom; margins: 2 }
                     text: modelData.name
+                    textFormat: Text.PlainText
                     elide: Text.ElideRight
                     horizontalAlignment: Text.AlignHCenter
                     color: modelData.guid === _top.currentGuid ? TC.colorAccentLight : TC.colorTextDim
@@ -55,6 +61,11 @@ Column {
                     anchors.fill: parent
                     hoverEnabled: true
                     onClicked: if (modelData.guid !== _top.currentGuid) _top.picked(modelData.guid)
+                }
+                TToolTip {
+                    target: name
+                    text: modelData.name
+                    hovered: area.containsMouse && name.truncated
                 }
             }
         }

@@ -1,4 +1,4 @@
-import QtQuick 2.5
+import QtQuick 2.9
 import QtQuick.Layouts 1.2
 import "qrc:/TBase/TmConfigure.js" as TC
 
@@ -17,6 +17,13 @@ Rectangle {
     implicitWidth: TC.widthDialog
     implicitHeight: column.implicitHeight + 2 * TC.margin * 2
     focus: true
+    // While the frame has the focus its keys are its own: the window's
+    // shortcuts (Escape leaves the module, Return applies) wait until the
+    // frame is gone.
+    Keys.onShortcutOverride: {
+        if (event.key === Qt.Key_Escape || event.key === Qt.Key_Return || event.key === Qt.Key_Enter)
+            event.accepted = true
+    }
     Keys.onEscapePressed: frame.rejectKey()
     Keys.onReturnPressed: frame.acceptKey()
     Keys.onEnterPressed: frame.acceptKey()

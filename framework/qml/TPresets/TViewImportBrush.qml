@@ -17,10 +17,10 @@ Item {
     function importFrom(fileUrl) {
         var why = importer.importBrushSet(fileUrl)
         if (why === "") {
-            message.show(qsTr("The brush set was added. It is listed with the brushes from now on."))
+            message.show(qsTr("The brush set was added. It is listed with the brushes from now on."), message.title)
             imported(fileUrl)
         } else {
-            message.show(qsTr("The brush set was not added.") + "\n\n" + why)
+            message.show(qsTr("The brush set was not added.") + "\n\n" + why, message.title)
             refused(why)
         }
         return why

@@ -9,9 +9,16 @@ Rectangle {
     property bool signedIn: false
     signal closed()
     function show() { visible = true; frame.forceActiveFocus() }
-    function hide() { visible = false; closed() }
+    // The keys go back to the window once the panel is gone.
+    function hide() { frame.focus = false; visible = false; closed() }
 
     anchors.fill: parent
+    // Escape closes it even when a menu kept the focus.
+    Shortcut {
+        sequence: "Escape"
+        enabled: _top.visible
+        onActivated: _top.hide()
+    }
     visible: false
     color: TC.colorOverlay
     MouseArea { anchors.fill: parent }

@@ -4,6 +4,7 @@
 #include "TDatabaseInterface.h"
 #include "TImageExport.h"
 #include "TImageImport.h"
+#include "TKeyHold.h"
 #include "TNetworkUtils.h"
 #include "TPresetStore.h"
 #include "TPreviewImage.h"
@@ -40,12 +41,14 @@ void registerFrameworkModule(const char* uri)
         registerSingleton<TNetworkUtils>(uri, "TNetworkUtils");
         qmlRegisterType<TStroServer>(uri, 1, 0, "TStroServer");
     } else if (module == "TControls") {
-        registerDocuments(uri, {"TErrorDialog", "TMessageDialog", "TDialogButton", "TDialogFrame"});
+        registerDocuments(uri, {"TErrorDialog", "TMessageDialog", "TDialogButton", "TDialogFrame", "TToolTip"});
     } else if (module == "TComponents") {
         qmlRegisterType<TPreviewImage>(uri, 1, 0, "TPreviewImage");
+        qmlRegisterType<TKeyHold>(uri, 1, 0, "TKeyHold");
         qmlRegisterType<TTextureCatalogue>(uri, 1, 0, "TTextureCatalogue");
         registerDocuments(uri, {"TEImageView", "TProgressBar", "TToolBar", "TToolButtonIcon", "TMenuStyle",
                                 "TSaveJPEGDialog", "TSaveTiffDialog", "TSavePngDialog", "TSaveDialogBase", "TComboOption", "TCheckOption",
+                                "TScrollViewStyle",
                                 "TEStartupBase", "TEModuleBase", "TParamPanel", "PmSlider", "PmSegments",
                                 "PmToggleButtonStd", "PmTriToggleButtonStd", "PmHSLCtrlTE", "TextureBrowser",
                                 "PmColorPicker", "PmPositionPicker", "PmPositionPickerOverlay", "PmDirectionPicker",

@@ -1,5 +1,6 @@
 #include <TEFactory.h>
 #include <TEffect.h>
+#include <TEffectMask.h>
 
 #include <QSignalSpy>
 
@@ -155,6 +156,64 @@ TEST(EffectBase, UndoRedoOverSnapshots)
     e.setamount(0.7f);
     e.setUndoPoint();
     EXPECT_FALSE(e.canRedo());
+}
+
+// Which style the painting has now is told by its preset: matching compares
+// as writes do (a preset's missing keys are their defaults, converted
+// versions count, parameters presets do not keep are left out).
+TEST(EffectBase, MatchingAPresetComparesAsWritesDo)
+{
+    SampleEffect e;
+    e.setamount(0.3f);
+    e.setname(QStringLiteral("mine"));
+    struct Case {
+        const char* what;
+        QVariantMap preset;
+        bool matches;
+    } cases[] = {
+        {"the same values", preset("1.1", {{"amount", 0.3}, {"centre", QVariantList{0.5, 0.5}}}), true},
+        {"a float within the write's tolerance", preset("1.1", {{"amount", 0.3000001}}), true},
+        {"a missing key is its default", preset("1.1", {{"amount", 0.3}}), true},
+        {"another value", preset("1.1", {{"amount", 0.31}}), false},
+        {"a default where the effect differs", preset("1.1", {}), false},
+        {"an older version, converted", preset("1.0", {{"amount", 0.15}}), true},
+        {"an unreadable version", preset("x", {{"amount", 0.3}}), false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(e.matchesPreset(c.preset), c.matches) << c.what;
+}
+
+// A mask stroke is an undo step of its own: undo brings the mask (and its
+// type) back as it was, redo the stroke again.
+TEST(EffectBase, UndoPointsKeepTheMask)
+{
+    class Masked : public TEffectMask {
+    public:
+        Masked() { finalizeConstructor(QStringLiteral("Masked"), ver(1, 0)); }
+    } e;
+    QSignalSpy maskChanged(&e, &TEffectMask::maskChanged);
+    e.setMaskSize(40, 30);
+    e.setMaskType(1);
+    e.setUndoPoint();
+    const QImage empty = e.mask().copy();
+    e.setBrush(6, 1, false);
+    e.drawPoint(QPointF(0.5, 0.5));
+    e.setUndoPoint();
+    const QImage stroked = e.mask().copy();
+    ASSERT_NE(stroked, empty);
+
+    e.undo();
+    EXPECT_EQ(e.mask(), empty) << "the stroke is taken back";
+    EXPECT_EQ(e.maskType(), 1);
+    e.undo();
+    EXPECT_EQ(e.maskType(), 0) << "and before it the mask that was not there";
+    e.redo();
+    e.redo();
+    EXPECT_EQ(e.mask(), stroked) << "redo paints the stroke again";
+    EXPECT_EQ(e.maskType(), 1);
+    EXPECT_GT(maskChanged.count(), 2);
+    e.setUndoPoint();
+    EXPECT_FALSE(e.canRedo()) << "an unchanged mask makes no new point";
 }
 
 TEST(EffectBase, PresetsGoThroughTheConvertorChain)
