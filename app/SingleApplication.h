@@ -22,6 +22,9 @@ public:
 
     // True when another copy held the key at construction.
     bool isRunning() const { return m_running; }
+    // Hands a text to the copy that runs (a second copy's file); false when
+    // none answered.
+    bool sendMessage(const QString& message, int timeoutMs = 2000);
 
 signals:
     void messageAvailable(QString message);
@@ -35,4 +38,7 @@ private:
     QSharedMemory m_sharedMemory;
     QLocalServer* m_localServer = nullptr;
     std::unique_ptr<QLockFile> m_lock;
+    // The user's own folder holds the lock and the socket, so that another
+    // user's copy neither blocks nor hears this one.
+    QString m_serverName;
 };

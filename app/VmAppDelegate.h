@@ -51,8 +51,19 @@ public:
                                     const QString& filter = QString()) const;
     Q_INVOKABLE QUrl getSaveFolderUrl(const QString& saveFilePath) const;
 
+    // The image dialogs of the program: they start in the given folder (the
+    // home folder when it is missing) and answer a local-file URL, empty
+    // when cancelled. Saving proposes the source's base name + "-Edit" in
+    // the source's format, with that format's filter selected.
+    Q_INVOKABLE QUrl chooseImageToOpen(const QUrl& folderUrl);
+    Q_INVOKABLE QUrl chooseImageToSave(const QUrl& sourceUrl, const QUrl& folderUrl);
+
     // The proposal of the save dialogs: folder/base-name-Edit.
     static QString saveProposal(const QString& inFileName, const QString& folderPath);
+    // The image save dialog's filters, and the index of the one that
+    // matches the source's format (JPEG when it has none of ours).
+    static QStringList imageSaveFilters();
+    static int imageSaveFilterFor(const QString& sourcePath);
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -60,10 +71,16 @@ signals:
     void fileNameChanged(QString fileName);
     void editorModeChanged(EditorMode mode);
     void deviceProfileUpdated();
+    // No program could show the address (no browser, no desktop handler).
+    void urlOpenFailed(QString url);
+    // Another copy of the program was started with this image.
+    void imageHandedOver(QString path);
 
 public slots:
     void onScreenChanged(QScreen* screen);
     void openUrl(QString urlStr);
+    // A message from a second copy: the path of an image it was given.
+    void receiveHandOver(const QString& message);
 
 private:
     EditorMode m_editorMode = Standalone;

@@ -13,6 +13,7 @@
 #include <Strobase.h>
 
 #include <QDebug>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QMessageBox>
 #include <QQmlApplicationEngine>
@@ -38,6 +39,14 @@ QQuickWindow* loadMainWindow(QQmlApplicationEngine& engine, VmAppDelegate& deleg
     delegate.setMainWindow(window);
     QObject::connect(window, &QWindow::screenChanged, &delegate, &VmAppDelegate::onScreenChanged, Qt::QueuedConnection);
     return window;
+}
+
+// The documents go while everything they use (the delegate, the exchange)
+// is still there.
+void tearDownQml(QQmlApplicationEngine& engine)
+{
+    const QList<QObject*> roots = engine.rootObjects();
+    qDeleteAll(roots);
 }
 
 // Started by the filter plug-in: the host image comes and goes through the
@@ -72,6 +81,7 @@ int runAsPlugin(QApplication& app, QQmlApplicationEngine& engine, VmAppDelegate&
             return -1;
         }
         result = app.exec();
+        tearDownQml(engine);
     }
     exchange.finish(delegate.errorCode());
     qWarning() << "Program returns back to Photoshop.";
@@ -89,6 +99,11 @@ int main(int argc, char* argv[])
 
     SingleApplication app(argc, argv, AppStart::singleInstanceKey());
     if (app.isRunning()) {
+        // An image this copy was given opens in the copy that runs.
+        const QStringList arguments = app.arguments().mid(1);
+        if (AppStart::chooseMode(app.arguments().value(0), arguments) == AppStart::Mode::ExternalEditor
+            && AppStart::isSupportedImage(arguments.first()))
+            app.sendMessage(QFileInfo(arguments.first()).absoluteFilePath());
         QMessageBox box(QMessageBox::Critical, QString(),
                         QObject::tr("This application is already running !") + QStringLiteral("\n")
                             + QObject::tr("Can't start more than one instance."));
@@ -117,6 +132,7 @@ int main(int argc, char* argv[])
     VmAppDelegate delegate;
     engine.rootContext()->setContextProperty(QStringLiteral("tAppDelegate"), &delegate);
     app.installEventFilter(&delegate);
+    QObject::connect(&app, &SingleApplication::messageAvailable, &delegate, &VmAppDelegate::receiveHandOver);
     qDebug() << "Arguments: " << app.arguments();
 
     const QStringList arguments = app.arguments().mid(1);
@@ -141,6 +157,7 @@ int main(int argc, char* argv[])
         return -1;
     const int execReturn = app.exec();
     qDebug() << "app.exec() execReturn=" << execReturn;
+    tearDownQml(engine);
     Strobase::shutDown();
     return execReturn;
 }

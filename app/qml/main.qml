@@ -37,6 +37,10 @@ ApplicationWindow {
     property var tViewWelcomeToCommunity
     property string lastAppliedParamsId: ""
 
+    // Something lies over the modules (a welcome, an overlay of the Help
+    // menu): the modules' own keys wait.
+    readonly property bool overlayShown: tStartup.visible || (tLogin !== undefined && tLogin.visible)
+                                         || (tViewWelcomeToCommunity !== undefined && tViewWelcomeToCommunity.visible)
     readonly property string paintingModuleUrl: "qrc:/TEStrovane/TModuleEntry.qml"
     readonly property string shellUrl: "qrc:/TEHistoryRoll/TModuleEntry.qml"
 
@@ -54,12 +58,35 @@ ApplicationWindow {
         moduleLoader.setSource(paintingModuleUrl, { input: topLevelLoader.item.output })
     }
 
+    // Tells the user why the program ends and ends it with exitCode, so
+    // that whoever started it does not take the failure for success.
+    function exitWithError(message, exitCode) {
+        tMessageDialog.show(message, qsTr("Error"))
+        tMessageDialog.answered.connect(function() { Qt.exit(exitCode) })
+    }
+
+    // Brings the window to the front (another copy handed it an image).
+    function bringToFront() {
+        if (visibility === Window.Minimized)
+            showNormal()
+        raise()
+        requestActivate()
+    }
+
     function loadShellWhenReady() {
         if (tNodeProcServer.isReady && databaseLoader.status === Loader.Ready && topLevelLoader.source == "")
             topLevelLoader.source = shellUrl
     }
 
     Component.onCompleted: {
+        // The first start opens over most of the screen, centred; later ones
+        // where the user left the window (mainSettings keeps it).
+        if (mainSettings.value("vmMain_width", undefined) === undefined) {
+            width = Math.max(width, Math.round(Screen.desktopAvailableWidth * 0.8))
+            height = Math.max(height, Math.round(Screen.desktopAvailableHeight * 0.8))
+            x = Math.round((Screen.desktopAvailableWidth - width) / 2)
+            y = Math.round((Screen.desktopAvailableHeight - height) / 2)
+        }
         TUtils.processEvents()
         console.log("systemUid: " + TUtils.systemUid)
     }
@@ -129,7 +156,8 @@ ApplicationWindow {
                 if (mainSettings.useExampleImage)
                     globalActions.newProject(TUtils.stringToUrl(tAppDelegate.getAppResourceDirPath() + "images/example.jpg"))
                 else
-                    globalActions.actNewProject.trigger()
+                    // Once the window is ready behind the open dialog.
+                    Qt.callLater(globalActions.actNewProject.trigger)
                 break
             case VmAppDelegate.PhotoshopPlugin:
                 if (!tPSImageData.loadPSImage())
@@ -186,9 +214,8 @@ ApplicationWindow {
                 return
             }
             tAppDelegate.errorCode = VmAppDelegate.ERR_UNKNOWN
-            tMessageDialog.show(qsTr("The painting could not be written into %1; the file was left as it was.")
-                                .arg(tAppDelegate.fileName) + "\n\n" + message)
-            tMessageDialog.answered.connect(function() { Qt.exit(2) })
+            vmMain.exitWithError(qsTr("The painting could not be written into %1; the file was left as it was.")
+                                 .arg(tAppDelegate.fileName) + "\n\n" + message, 2)
         }
 
         onLoaded: {
@@ -216,7 +243,7 @@ ApplicationWindow {
             tImportBrush = item.tImportBrush
             tViewWelcomeToCommunity = item.tViewWelcomeToCommunity
             if (tDatabase.notice !== "")
-                tMessageDialog.show(tDatabase.notice)
+                tMessageDialog.show(tDatabase.notice, qsTr("Preset Database"))
             loadShellWhenReady()
             TUtils.processEvents()
         }
@@ -244,6 +271,13 @@ ApplicationWindow {
         property int savedCategory: 3
         property bool showWelcomeCloud: true
     }
+
+    // When what had the focus goes (an overlay closes), the keys come back
+    // here, so that the window's keys (Return, Escape, backslash) work on.
+    onActiveFocusItemChanged: Qt.callLater(function() {
+        if (active && (!activeFocusItem || activeFocusItem === contentItem))
+            _keyHandler.forceActiveFocus()
+    })
 
     Item {
         id: _keyHandler
@@ -312,6 +346,19 @@ ApplicationWindow {
         function onEditorModeChanged(mode) {
             if (mode !== VmAppDelegate.Standalone)
                 console.log("EditorMode changed to : " + mode)
+        }
+        function onImageHandedOver(path) {
+            vmMain.bringToFront()
+            if (!globalActions)
+                return
+            if (tAppDelegate.editorMode === VmAppDelegate.Standalone)
+                globalActions.openOther(TUtils.stringToUrl(path))
+            else if (tAppDelegate.editorMode === VmAppDelegate.ExternalEditor)
+                tAppDelegate.fileName = path
+        }
+        function onUrlOpenFailed(url) {
+            tMessageDialog.show(qsTr("No web browser could be started to show %1. Open the address in your browser.")
+                                .arg(url), qsTr("Web Page"))
         }
     }
 

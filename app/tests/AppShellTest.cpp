@@ -91,6 +91,20 @@ TEST_F(Delegate, SaveProposalIsTheBaseNameWithEdit)
     EXPECT_EQ(VmAppDelegate::saveProposal(QString(), QString()), QStringLiteral("/-Edit"));
 }
 
+// The image save dialog starts on the source's own format.
+TEST_F(Delegate, TheSaveDialogsFilterFollowsTheSourcesFormat)
+{
+    const QStringList filters = VmAppDelegate::imageSaveFilters();
+    const struct {
+        const char* source;
+        const char* filter;
+    } cases[] = {{"/p/a.jpg", "JPEG"}, {"/p/a.JPEG", "JPEG"}, {"/p/a.tif", "TIFF"}, {"/p/a.TIFF", "TIFF"},
+                 {"/p/a.png", "PNG"},  {"/p/a", "JPEG"},      {"", "JPEG"}};
+    for (const auto& c : cases)
+        EXPECT_TRUE(filters.at(VmAppDelegate::imageSaveFilterFor(QLatin1String(c.source))).startsWith(QLatin1String(c.filter)))
+            << c.source;
+}
+
 TEST_F(Delegate, PresetFolderOfTheEarlierProgramOnlyWhenItExists)
 {
     VmAppDelegate d;

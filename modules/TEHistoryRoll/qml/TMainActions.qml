@@ -1,6 +1,5 @@
 import QtQuick 2.5
 import QtQuick.Controls 1.4
-import QtQuick.Dialogs 1.2
 import TBase 1.0
 import TComponents 1.0
 import VmAppDelegate 1.0
@@ -76,6 +75,15 @@ Item {
         else
             newProject(fileUrl)
     }
+    // An image handed over from elsewhere (another copy of the program).
+    function openOther(fileUrl) {
+        dlog("open other " + fileUrl)
+        if (hasUnsavedWork())
+            tMessageDialog.dragDropImageChanged(fileUrl, qsTr("The painting has not been saved. Save it before opening %1?")
+                                                .arg(JS.getFileName(fileUrl)))
+        else
+            newProject(fileUrl)
+    }
 
     // Where a pending question of the message dialog goes on after the
     // image was saved.
@@ -124,7 +132,12 @@ Item {
         enabled: _top.standalone
         onTriggered: {
             dlog("actOpenNew")
-            fileDialog.openForOpening()
+            var url = tAppDelegate.chooseImageToOpen(mainSettings.openPath)
+            if (url.toString() === "")
+                return
+            newProject(url)
+            mainSettings.openPath = JS.getFolder(url)
+            openImageSuccessful()
         }
     }
     Action {
@@ -135,7 +148,12 @@ Item {
         enabled: tAppDelegate.editorMode === 0
         onTriggered: {
             dlog("actSaveImage")
-            fileDialog.openForSaving()
+            // What is saved is what the user sees: a painting not applied
+            // yet is applied first, and the history's save follows.
+            if (currentModule && currentModule.resultPending)
+                currentModule.apply()
+            else
+                chooseSaveFile()
         }
     }
     Action {
@@ -215,60 +233,26 @@ Item {
         }
     }
 
-    FileDialog {
-        id: fileDialog
-        property bool saving: false
-        property url saveUrl
-
-        function openForOpening() {
-            saving = false
-            title = "Open an Image"
-            selectExisting = true
-            nameFilters = ["Image files (*.jpg *.jpeg *.tif *.tiff *.png)"]
-            if (mainSettings.openPath.toString() !== "")
-                folder = mainSettings.openPath
-            open()
-        }
-        function openForSaving() {
-            saving = true
-            title = "Save Image"
-            selectExisting = false
-            nameFilters = ["JPEG Images (*.jpg *.jpeg)", "TIFF Images (*.tif *.tiff)", "PNG Images (*.png)"]
-            if (mainSettings.savePath.toString() !== "")
-                folder = mainSettings.savePath
-            open()
-        }
-
-        onAccepted: {
-            if (!saving) {
-                newProject(fileUrl)
-                mainSettings.openPath = folder
-            } else {
-                // A name typed without an extension takes the chosen filter's.
-                var url = fileUrl
-                var ext = JS.getFileExt(url)
-                if (ext === "") {
-                    ext = selectedNameFilter.indexOf("TIFF") === 0 ? "TIF" : selectedNameFilter.indexOf("PNG") === 0 ? "PNG" : "JPG"
-                    url = JS.replaceFileExt(url, ext.toLowerCase())
-                }
-                saveUrl = url
-                console.log("TFileDialog, save file name:", url, ext)
-                console.log("TFileDialog, save file ext:", ext)
-                if (ext === "TIFF" || ext === "TIF")
-                    tiffDialog.open()
-                else if (ext === "PNG")
-                    pngDialog.open()
-                else
-                    jpegDialog.open()
-                mainSettings.savePath = folder
-            }
-            openImageSuccessful()
-        }
-        onRejected: {
+    property url saveUrl
+    function chooseSaveFile() {
+        var url = tAppDelegate.chooseImageToSave(inputImageUrl, mainSettings.savePath)
+        if (url.toString() === "") {
             // Leaving the save dialog leaves the question that led to it.
-            if (saving)
-                tMessageDialog._which = ""
+            tMessageDialog._which = ""
+            return
         }
+        saveUrl = url
+        mainSettings.savePath = JS.getFolder(url)
+        var ext = JS.getFileExt(url)
+        console.log("TFileDialog, save file name:", url, ext)
+        console.log("TFileDialog, save file ext:", ext)
+        if (ext === "TIFF" || ext === "TIF")
+            tiffDialog.open()
+        else if (ext === "PNG")
+            pngDialog.open()
+        else
+            jpegDialog.open()
+        openImageSuccessful()
     }
 
     function metaDataFor(url) {
@@ -291,8 +275,8 @@ Item {
     // quit) goes on, only once the file is written; a failed save keeps
     // everything as it was.
     function save() {
-        imExport.destUrl = fileDialog.saveUrl
-        imExport.metaData = metaDataFor(fileDialog.saveUrl)
+        imExport.destUrl = saveUrl
+        imExport.metaData = metaDataFor(saveUrl)
         imExport.procOutput()
     }
     Connections {

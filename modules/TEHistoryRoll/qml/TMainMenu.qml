@@ -8,6 +8,8 @@ import "qrc:/TBase/TmConfigure.js" as TC
 MenuBar {
     id: bar
     property var actions
+    // The effect module over the shell, if one is loaded.
+    readonly property var module: actions && actions.currentModule ? actions.currentModule : null
 
     style: MenuBarStyle {
         background: Rectangle { color: TC.colorPanelDark }
@@ -43,11 +45,30 @@ MenuBar {
         MenuSeparator {}
         MenuSeparator {}
     }
+    // Two undos, each named: the effect module's settings (Ctrl+Z) and the
+    // history of applied results.
     Menu {
         title: qsTr("&Edit")
         style: TMenuStyle {}
-        MenuItem { action: bar.actions.actPrevImage }
-        MenuItem { action: bar.actions.actNextImage }
+        MenuItem {
+            visible: bar.module !== null
+            action: bar.module ? bar.module.actUndoSettings : null
+        }
+        MenuItem {
+            visible: bar.module !== null
+            action: bar.module ? bar.module.actRedoSettings : null
+        }
+        MenuSeparator { visible: bar.module !== null }
+        MenuItem {
+            text: qsTr("Undo Applied Result")
+            enabled: bar.actions.actPrevImage.enabled
+            onTriggered: bar.actions.actPrevImage.trigger()
+        }
+        MenuItem {
+            text: qsTr("Redo Applied Result")
+            enabled: bar.actions.actNextImage.enabled
+            onTriggered: bar.actions.actNextImage.trigger()
+        }
         MenuSeparator {}
     }
     Menu {
@@ -65,7 +86,18 @@ MenuBar {
         MenuItem {
             text: qsTr("About")
             onTriggered: tMessageDialog.show(tAppDelegate.getAppName() + " " + tAppDelegate.getAppVersion() + "\n\n"
-                                             + qsTr("Turns photographs into paintings."))
+                                             + qsTr("Turns photographs into paintings."),
+                                             qsTr("About %1").arg(tAppDelegate.getAppName()))
+        }
+        MenuItem {
+            text: qsTr("Welcome Screen")
+            visible: bar.module !== null && bar.module.showWelcome !== undefined
+            onTriggered: bar.module.showWelcome()
+        }
+        MenuItem {
+            text: qsTr("Guided Tour")
+            visible: bar.module !== null && bar.module.startTour !== undefined
+            onTriggered: bar.module.startTour()
         }
         MenuItem {
             text: qsTr("Sharing Styles...")

@@ -34,7 +34,14 @@ Item {
             imagehistory.push(output, TUtils.urlToFileName(srcUrl))
             tMainActions.savedImageUid = output.uid
         }
-        onFailed: tMessageDialog.show(qsTr("The image could not be opened.") + "\n\n" + message)
+        onFailed: {
+            var text = qsTr("The image could not be opened.") + "\n\n" + message
+            // The caller must not take the failure for a finished edit.
+            if (tAppDelegate.editorMode === VmAppDelegate.ExternalEditor)
+                vmMain.exitWithError(text, 2)
+            else
+                tMessageDialog.show(text, qsTr("Could Not Open the Image"))
+        }
         onReadyToQuit: Qt.quit()
     }
 
@@ -66,7 +73,7 @@ Item {
         id: imageexport
         input: imagehistory.output
         sourceUrl: tMainActions.inputImageUrl
-        onFailed: tMessageDialog.show(qsTr("The image was not saved.") + "\n\n" + message)
+        onFailed: tMessageDialog.show(qsTr("The image was not saved.") + "\n\n" + message, qsTr("Could Not Save the Image"))
         onReadyToQuit: Qt.quit()
     }
 
@@ -110,7 +117,9 @@ Item {
                 id: imagePreview
                 anchors { left: parent.left; right: parent.right; top: progress.bottom; bottom: statusLine.top }
                 color: TC.colorImageBG
-                fitZoom: computeFitZoom(imagehistory.output, leftPanel.width * 0.95, leftPanel.height * 0.95)
+                // Fitted into the view itself: the tool bar and the status line
+                // take part of the panel.
+                fitZoom: computeFitZoom(imagehistory.output, width * 0.95, height * 0.95)
             }
             Rectangle {
                 id: statusLine

@@ -10,7 +10,7 @@ Dialog {
     id: dialog
     title: qsTr("Preferences")
     width: 420
-    height: 275
+    height: 360
     modality: Qt.ApplicationModal
     property var globalSettings
     property var moduleSettings
@@ -22,7 +22,7 @@ Dialog {
 
     contentItem: TDialogFrame {
         implicitWidth: 420
-        implicitHeight: 275
+        implicitHeight: 360
         onAcceptKey: ok.clicked()
         onRejectKey: cancel.clicked()
 
@@ -53,6 +53,14 @@ Dialog {
                 text: qsTr("Show Community Welcome")
                 checked: mainSettings.showWelcomeCloud
             }
+            // The shell's start-up option, here too: this dialog is the one
+            // the File menu opens while the painting module is loaded.
+            TCheckOption {
+                id: presetPanel
+                objectName: "startWithPresetPanel"
+                text: qsTr("Start With Preset Panel")
+                checked: mainSettings.startWithPresetPanel
+            }
             Item { width: 1; height: TC.spacing }
             Text {
                 text: qsTr("Processing Options")
@@ -73,6 +81,12 @@ Dialog {
                 checked: mainSettings.showPainting
                 enabled: highResolution.checked
                 opacity: enabled ? 1 : 0.4
+            }
+            TCheckOption {
+                id: resetMask
+                objectName: "resetMaskOnOpenNewImage"
+                text: qsTr("Clear the Mask When Another Image Is Opened")
+                checked: dialog.moduleSettings ? dialog.moduleSettings.resetMaskOnOpenNewImage : true
             }
         }
         buttons: [
@@ -95,6 +109,9 @@ Dialog {
                     mainSettings.showWelcomeCloud = community.checked
                     mainSettings.lowResolutionMode = !highResolution.checked
                     mainSettings.showPainting = showPainting.checked
+                    mainSettings.startWithPresetPanel = presetPanel.checked
+                    if (dialog.moduleSettings)
+                        dialog.moduleSettings.resetMaskOnOpenNewImage = resetMask.checked
                     dialog.okClicked()
                     dialog.destroy()
                 }

@@ -30,32 +30,31 @@ TEModuleBase {
     readonly property string canvas_type: teffect.canvas_type
     readonly property real imageAspect: input && input.height > 0 ? input.width / input.height : 1.5
 
-    // Before and after: the photograph in the preview while held, the
-    // painting again when let go.
-    property bool showingBefore: false
-    function showBefore(on) {
-        if (on === showingBefore || !topLevelLoader.item)
+    // Before and after: the photograph in the preview while the Before
+    // button or backslash is held, the painting again when let go.
+    readonly property bool showingBefore: beforeButton.pressed || beforeKey.held
+    onShowingBeforeChanged: {
+        if (!topLevelLoader.item)
             return
-        showingBefore = on
-        if (on)
+        if (showingBefore)
             topLevelLoader.item.mainActions.imHistory.procPreview()
         else
             teffect.procPreview()
     }
-    // Backslash held shows the photograph.
-    function handleKeyPressedEvent(event) {
-        if (event.key !== Qt.Key_Backslash)
-            return false
-        showBefore(true)
-        event.accepted = true
-        return true
+    TKeyHold {
+        id: beforeKey
+        key: Qt.Key_Backslash
+        enabled: !_top.applying
     }
-    function handleKeyReleasedEvent(event) {
-        if (event.key !== Qt.Key_Backslash || event.isAutoRepeat)
-            return false
-        showBefore(false)
-        event.accepted = true
-        return true
+
+    // The Help menu's ways back to the welcome and the tour.
+    function showWelcome() {
+        tour.finish()
+        startup.show()
+    }
+    function startTour() {
+        startup.hide()
+        tour.start()
     }
 
     function setAndPreview(key, value) {
@@ -80,12 +79,19 @@ TEModuleBase {
         teffect.decimation = 1
         teffect.procOutput()
     }
+    settingsTitle: qsTr("Painting Settings")
+    // The picture the last Apply made, and the settings it was made with:
+    // while both still hold, the shell's history has what the user sees.
+    property real appliedUid: 0
+    property int appliedUndoCount: 0
+    resultPending: input !== undefined && input !== null && !input.empty
+                   && !(input.uid === appliedUid && teffect.undoCount === appliedUndoCount)
 
     // Return and Escape finish the module unless a value is being typed (its
     // field takes them), a picker picks (Escape stops it) or an overlay
     // screen is up.
     readonly property bool typing: Window.activeFocusItem !== null && Window.activeFocusItem.acceptableInput !== undefined
-    readonly property bool finishKeys: !applying && !typing && !startup.visible && !tour.visible
+    readonly property bool finishKeys: !applying && !typing && !startup.visible && !tour.visible && !vmMain.overlayShown
     Shortcut {
         sequence: "Ctrl+Return"
         onActivated: _top.apply()
@@ -99,19 +105,6 @@ TEModuleBase {
         sequence: "Enter"
         enabled: _top.finishKeys && !previewOverlay.passing
         onActivated: _top.apply()
-    }
-    // Undo and redo of the painting's settings, wherever the focus is.
-    Shortcut {
-        sequence: "Ctrl+Z"
-        onActivated: if (teffect.canUndo) { teffect.undo(); teffect.procPreview() }
-    }
-    Shortcut {
-        sequence: "Ctrl+Shift+Z"
-        onActivated: if (teffect.canRedo) { teffect.redo(); teffect.procPreview() }
-    }
-    Shortcut {
-        sequence: "Ctrl+Y"
-        onActivated: if (teffect.canRedo) { teffect.redo(); teffect.procPreview() }
     }
     Shortcut {
         sequence: "Escape"
@@ -144,10 +137,12 @@ TEModuleBase {
                 return
             _top.applying = false
             teffect.decimation = Qt.binding(function() { return _top.previewDecimation })
-            if (error === "")
+            if (error === "") {
+                _top.appliedUid = teffect.output.uid
+                _top.appliedUndoCount = teffect.undoCount
                 _top.finished(true)
-            else
-                tMessageDialog.show(qsTr("The painting could not be made.") + "\n\n" + error)
+            } else
+                tMessageDialog.show(qsTr("The painting could not be made.") + "\n\n" + error, qsTr("Could Not Paint"))
         }
     }
 
@@ -155,8 +150,9 @@ TEModuleBase {
         if (!input)
             return
         console.log("input changed inside module", input.width, input.height, input.uid)
-        if (input.width > 0) {
-            // A mask belongs to the picture it was painted on.
+        // A mask belongs to the picture it was painted on; the painting
+        // Apply made of that picture keeps it.
+        if (input.width > 0 && input.uid !== appliedUid && settings.resetMaskOnOpenNewImage) {
             maskingPanel.expanded = false
             teffect.maskType = 0
         }
@@ -235,7 +231,6 @@ TEModuleBase {
                 text: qsTr("Before")
                 tooltip: qsTr("Show the photograph while pressed (or hold \\)")
                 isDefault: _top.showingBefore
-                onPressedChanged: _top.showBefore(pressed)
             }
         }
         Item {
@@ -248,6 +243,7 @@ TEModuleBase {
             anchors { left: parent.left; right: parent.right; top: header.bottom; bottom: footer.top }
             anchors.bottomMargin: 4
             horizontalScrollBarPolicy: Qt.ScrollBarAlwaysOff
+            style: TScrollViewStyle {}
             Column {
                 width: adjust.viewport.width
                 spacing: 1

@@ -9,21 +9,64 @@ import "qrc:/TBase/TmConfigure.js" as TC
 
 // The painting styles of the preset database as thumbnails with names: a
 // click puts a style's settings into the effect as one undo step. The
-// current settings can be kept as a style of the user's own.
+// current settings can be kept as a style of the user's own. A right click
+// opens a style's menu (export; delete, after asking, for the user's own).
 Item {
     id: _top
     property var effect
     property var database
     property string message: ""
-    // The style clicked last, which Export writes.
+    // The style whose settings the painting has now (it follows undo and
+    // redo); Export writes it.
     property string selectedGuid: ""
 
+    // Parsed presets by style, read once.
+    property var presets: ({})
+    function presetOf(guid) {
+        if (presets[guid] === undefined)
+            presets[guid] = JSON.parse(database.presetOf(guid))
+        return presets[guid]
+    }
+    function findSelected() {
+        if (!effect || !database)
+            return
+        var styles = database.styles
+        for (var i = 0; i < styles.length; ++i) {
+            if (effect.matchesPreset(presetOf(styles[i].guid))) {
+                selectedGuid = styles[i].guid
+                return
+            }
+        }
+        selectedGuid = ""
+    }
+    Connections {
+        target: _top.effect
+        function onUndoStateChanged() { _top.findSelected() }
+    }
+    Connections {
+        target: _top.database
+        function onStylesChanged() {
+            _top.presets = {}
+            _top.findSelected()
+        }
+    }
+    Component.onCompleted: findSelected()
+
     function applyStyle(guid) {
-        selectedGuid = guid
-        var preset = JSON.parse(database.presetOf(guid))
-        effect.setPreset(preset)
+        effect.setPreset(presetOf(guid))
         effect.setUndoPoint()
         effect.procPreview()
+        selectedGuid = guid
+    }
+    function exportStyle(guid) {
+        fileDialog.exportGuid = guid
+        fileDialog.exporting = true
+        fileDialog.open()
+    }
+    function askToDelete(style) {
+        confirmation.guid = style.guid
+        confirmation.confirm(qsTr("Delete the style \u201c%1\u201d? This cannot be undone.").arg(style.name),
+                             qsTr("Delete"), qsTr("Delete Style"))
     }
     function saveStyle(name) {
         message = database.saveStyle(name, TUtils.presetToString(effect.getPreset()))
@@ -63,8 +106,10 @@ Item {
                 }
             }
             Text {
+                id: nameText
                 anchors { left: parent.left; right: parent.right; top: thumb.bottom; topMargin: 2; leftMargin: 3 }
                 text: modelData.name
+                textFormat: Text.PlainText
                 elide: Text.ElideRight
                 color: TC.colorText
                 font.pointSize: TC.fontSizeSmall
@@ -75,11 +120,18 @@ Item {
                 hoverEnabled: true
                 acceptedButtons: Qt.LeftButton | Qt.RightButton
                 onClicked: {
-                    if (mouse.button === Qt.RightButton && !modelData.builtIn)
-                        _top.message = _top.database.deleteStyle(modelData.guid)
-                    else
+                    if (mouse.button === Qt.RightButton) {
+                        styleMenu.entry = modelData
+                        styleMenu.popup()
+                    } else {
                         _top.applyStyle(modelData.guid)
+                    }
                 }
+            }
+            TToolTip {
+                target: nameText
+                text: modelData.name
+                hovered: area.containsMouse && nameText.truncated
             }
         }
     }
@@ -109,10 +161,7 @@ Item {
                 text: qsTr("Export...")
                 implicitWidth: (saveRow.width - TC.spacing) / 2
                 enabled: _top.selectedGuid !== ""
-                onClicked: {
-                    fileDialog.exporting = true
-                    fileDialog.open()
-                }
+                onClicked: _top.exportStyle(_top.selectedGuid)
             }
         }
         Row {
@@ -143,16 +192,37 @@ Item {
         }
     }
 
+    Menu {
+        id: styleMenu
+        property var entry: null
+        style: TMenuStyle {}
+        MenuItem {
+            text: qsTr("Export...")
+            onTriggered: _top.exportStyle(styleMenu.entry.guid)
+        }
+        MenuItem {
+            text: qsTr("Delete...")
+            visible: styleMenu.entry !== null && !styleMenu.entry.builtIn
+            onTriggered: _top.askToDelete(styleMenu.entry)
+        }
+    }
+    TMessageDialog {
+        id: confirmation
+        property string guid: ""
+        onYes: _top.message = _top.database.deleteStyle(guid)
+    }
+
     FileDialog {
         id: fileDialog
         property bool exporting: false
+        property string exportGuid: ""
         title: exporting ? qsTr("Export Style") : qsTr("Import Style")
         selectExisting: !exporting
         nameFilters: [qsTr("Presets (*.json)")]
         onAccepted: {
             if (exporting) {
                 var url = fileUrl.toString().toLowerCase().endsWith(".json") ? fileUrl : fileUrl + ".json"
-                _top.message = _top.database.exportStyle(_top.selectedGuid, url)
+                _top.message = _top.database.exportStyle(exportGuid, url)
             } else {
                 _top.message = _top.database.importStyle(fileUrl)
             }

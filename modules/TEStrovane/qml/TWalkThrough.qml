@@ -12,6 +12,11 @@ Item {
     signal walkThroughFinish()
     anchors.fill: parent
     visible: false
+    Shortcut {
+        sequence: "Escape"
+        enabled: _top.visible
+        onActivated: _top.finish()
+    }
 
     function start() {
         step = 0
@@ -19,6 +24,7 @@ Item {
         enter()
     }
     function finish() {
+        panel.releaseFocus()
         visible = false
         walkThroughFinish()
     }
