@@ -3,6 +3,7 @@
 #include <lcms2.h>
 #include <opencv2/imgproc.hpp>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -143,6 +144,36 @@ bool toWorkingSpace(cv::Mat& image, const QByteArray& profile, QString* error)
 bool fromWorkingSpace(cv::Mat& image, const QByteArray& profile, QString* error)
 {
     return transform(image, sRGB(), profile, error);
+}
+
+std::vector<float> lookupTable(const QByteArray& profile, int size)
+{
+    const Profile from = open(sRGB()), to = open(profile);
+    if (!to || cmsGetColorSpace(to.get()) != cmsSigRgbData || size < 2)
+        return {};
+    cmsHTRANSFORM t = cmsCreateTransform(from.get(), TYPE_RGB_FLT, to.get(), TYPE_RGB_FLT, INTENT_PERCEPTUAL,
+                                         cmsFLAGS_BLACKPOINTCOMPENSATION);
+    if (!t)
+        return {};
+    std::vector<float> table(size_t(size) * size * size * 3);
+    auto at = [size](int i) {
+        const float s = float(i) / float(size - 1);
+        return s * s;
+    };
+    size_t i = 0;
+    for (int b = 0; b < size; ++b)
+        for (int g = 0; g < size; ++g)
+            for (int r = 0; r < size; ++r, i += 3) {
+                table[i] = at(r);
+                table[i + 1] = at(g);
+                table[i + 2] = at(b);
+            }
+    cmsDoTransform(t, table.data(), table.data(), cmsUInt32Number(table.size() / 3));
+    cmsDeleteTransform(t);
+    // A display shows nothing beyond its own range.
+    for (float& v : table)
+        v = std::clamp(v, 0.0f, 1.0f);
+    return table;
 }
 
 bool grayToWorkingSpace(const cv::Mat& gray, const QByteArray& profile, cv::Mat* bgr, QString* error)

@@ -7,6 +7,8 @@
 
 #include <opencv2/core.hpp>
 
+#include <vector>
+
 // ICC profiles of images (LittleCMS). The working space is sRGB: images
 // are converted into it when read and out of it when written in another
 // space.
@@ -23,6 +25,15 @@ STROBASE_EXPORT QString description(const QByteArray& profile);
 // False with a reason for a profile that is unreadable or not RGB.
 STROBASE_EXPORT bool toWorkingSpace(cv::Mat& image, const QByteArray& profile, QString* error);
 STROBASE_EXPORT bool fromWorkingSpace(cv::Mat& image, const QByteArray& profile, QString* error);
+// The working space's colours converted into `profile` (RGB) on a lattice of
+// size^3 points, for a 3D lookup table: RGB triples, red varying fastest,
+// then green, then blue, each 0..1. Point i of an axis stands for the value
+// (i / (size - 1))^2: the lattice is dense in the shadows, where display
+// curves are steep (a gamma 2.2 display: at most 0.2 of an 8-bit level
+// between 33 points, 4.7 on an even lattice). Float throughout (16-bit
+// transforms lose the shadows of steep curves). Empty for a profile that is
+// unreadable or not RGB.
+STROBASE_EXPORT std::vector<float> lookupTable(const QByteArray& profile, int size);
 // Gray images (16 bit) to and from working-space BGR (16 bit), through a gray
 // or RGB profile; without a profile the gray is taken as the working
 // space's.

@@ -3,10 +3,13 @@
 #include <TSFbo.h>
 
 #include <QQuickItem>
+#include <QVector>
 
 // Shows the GPU preview that effects publish under this item's viewerUid,
 // as a texture of the scene graph (shared contexts: no read-back). The item
-// is sized by whoever lays it out; the picture fills it.
+// is sized by whoever lays it out; the picture fills it. Where the display
+// has a colour profile the picture is converted from sRGB into it on the
+// GPU, and follows when the profile changes.
 class TPreviewImage : public QQuickItem {
     Q_OBJECT
     Q_PROPERTY(QString viewerUid READ viewerUid CONSTANT)
@@ -32,8 +35,12 @@ protected:
 
 private:
     void take(const QString& viewerUid);
+    void takeDisplayProfile();
 
     QString m_uid;
     TSFbo m_image;
     bool m_imageDirty = false;
+    // The display profile's lookup table; empty without one.
+    QVector<float> m_lookupTable;
+    bool m_lookupDirty = false;
 };

@@ -48,16 +48,29 @@ std::vector<StrokeInstance> PainterPass::buildTable(const cv::Mat& lineImage, in
 {
     cv::Mat grey;
     cv::cvtColor(lineImage, grey, cv::COLOR_RGB2GRAY);
-    const std::vector<PlacedDisc> discs = placeStrokes(grey, inkTarget(densityLevel));
     const int width = grey.cols, height = grey.rows;
-    // A one-pixel-wide or -high image has its strokes on its middle line.
-    const double uScale = width > 1 ? 1.0 / (width - 1) : 0.0;
-    const double vScale = height > 1 ? 1.0 / (height - 1) : 0.0;
-    const double sizeScale = 256.0 / std::sqrt(double(width) * height);
+    // Discs grow from their neighbours and only inside the image: a strip a
+    // few discs thin, or a picture of a few pixels, leaves them no room, and
+    // most of it stays bare. It is placed as the middle of itself mirrored
+    // out to a shape that has room, as every pass samples beyond an image's
+    // edge (mirrored repeat).
+    const int minSide = std::max(kMinSide, int(std::ceil(std::max(width, height) / kMaxAspect)));
+    const int padX = std::max(minSide - width, 0), padY = std::max(minSide - height, 0);
+    cv::Mat field = grey;
+    if (padX > 0 || padY > 0)
+        cv::copyMakeBorder(grey, field, padY / 2, padY - padY / 2, padX / 2, padX - padX / 2, cv::BORDER_REFLECT);
+    const std::vector<PlacedDisc> discs = placeStrokes(field, inkTarget(densityLevel));
+    // The painter sizes strokes by the picture's longest side: the field's
+    // strokes keep their size in pixels.
+    const double sizeScale = 256.0 / std::sqrt(double(field.cols) * field.rows)
+        * (double(std::max(field.cols, field.rows)) / std::max(width, height));
     std::vector<StrokeInstance> table;
     table.reserve(discs.size());
+    // The field's coordinates run from 0 at its first pixel to 1 at its
+    // last; the picture is the field's middle.
+    const double toU = double(field.cols) / std::max(field.cols - 1, 1), toV = double(field.rows) / std::max(field.rows - 1, 1);
     for (const PlacedDisc& d : discs) {
-        table.push_back({width > 1 ? float(d.x * uScale) : 0.5f, height > 1 ? float(d.y * vScale) : 0.5f,
+        table.push_back({float((d.x * toU - padX / 2) / width), float((d.y * toV - padY / 2) / height),
                          float(d.r * sizeScale), d.r});
     }
     // Stable, so that strokes of equal size keep their placement order.

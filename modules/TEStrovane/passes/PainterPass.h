@@ -12,9 +12,9 @@ class TSFbo;
 
 // The per-stroke record of a stroke table and of the stroke texture.
 struct StrokeInstance {
-    float u;      // centre x / (line image width - 1)
-    float v;      // centre y / (line image height - 1)
-    float size;   // radius / sqrt(width x height) x 256
+    float u;      // centre in the line image's texture coordinates, beyond
+    float v;      // 0..1 for strokes placed off the edge of a thin or tiny image
+    float size;   // radius / sqrt(area placed on) x 256 x (its longest side / the image's)
     float radius; // in line-image pixels
 };
 
@@ -33,6 +33,10 @@ public:
     static constexpr int kLevels = 3;
     static constexpr int kTextureSide = 1024;
     static constexpr int kMaxStrokes = kTextureSide * kTextureSide;
+    // The shape strokes are placed on: no side shorter than kMinSide pixels
+    // or than the longest over kMaxAspect.
+    static constexpr int kMinSide = 64;
+    static constexpr double kMaxAspect = 8.0;
 
     PainterPass();
     ~PainterPass() override;

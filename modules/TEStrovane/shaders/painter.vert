@@ -96,5 +96,7 @@ void main()
     ic = position / 2.0 + 0.5;
     float e0 = revealSize + revealSpread + 0.05;
     float e1 = revealSize - revealSpread - 0.05;
-    revealAlpha = ramp(e0, e1, distance(s.xy, vec2(0.5) + revealCenter) / 0.5);
+    // A stroke placed beyond the edge of a thin picture is revealed as the
+    // nearest point of the picture.
+    revealAlpha = ramp(e0, e1, distance(clamp(s.xy, 0.0, 1.0), vec2(0.5) + revealCenter) / 0.5);
 }

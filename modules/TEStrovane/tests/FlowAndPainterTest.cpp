@@ -245,7 +245,7 @@ TEST_F(FlowAndPainter, PainterClearsToTheCanvasColourAndRestoresBlending)
 {
     auto* painter = pass<PainterPass>("Painter");
     // A white image has no ink for strokes: an empty table.
-    painter->prepareStrokes(cv::Mat(16, 16, CV_8UC4, cv::Scalar(250, 250, 250, 255)), 1);
+    painter->prepareStrokes(cv::Mat(16, 16, CV_8UC4, cv::Scalar(255, 255, 255, 255)), 1);
     ASSERT_EQ(painter->strokeCount(), 0);
     painter->setParam(QStringLiteral("bg.type"), 0);
     painter->setParam(QStringLiteral("bg.canvas.texture.color"), QColor(255, 0, 0, 255));

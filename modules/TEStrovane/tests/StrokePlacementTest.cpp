@@ -105,15 +105,38 @@ TEST(StrokePlacement, DegenerateImagesPlaceSafely)
     // Too little ink for one stroke: nothing, instead of a division by zero.
     EXPECT_TRUE(placeStrokes(cv::Mat(10, 10, CV_8U, cv::Scalar(250)), 512).empty());
     EXPECT_TRUE(placeStrokes(cv::Mat(), 512).empty());
-    // One pixel wide or high: strokes on the middle line, coordinates finite.
-    cv::Mat column(400, 1, CV_8UC4, cv::Scalar(0, 0, 0, 255));
-    for (const StrokeInstance& s : PainterPass::buildTable(column, 2)) {
-        EXPECT_EQ(s.u, 0.5f);
-        EXPECT_TRUE(std::isfinite(s.v) && std::isfinite(s.size));
+}
+
+TEST(StrokePlacement, ThinAndTinyImagesGetStrokesAllOver)
+{
+    // Placed on the image mirrored out to kMinSide and to kMaxAspect: strokes
+    // along the whole image, and on both sides of a strip, sized as those of
+    // the wider field.
+    struct Case {
+        int width, height;
+    } cases[] = {{1, 400}, {400, 1}, {3, 2000}, {2000, 3}, {2, 2}, {1, 1}, {40, 25}};
+    for (const Case& c : cases) {
+        const cv::Mat image = c.width >= 40 && c.height >= 25 ? lineImage(c.width, c.height)
+                                                              : cv::Mat(c.height, c.width, CV_8UC4, cv::Scalar(120, 120, 120, 255));
+        const auto table = PainterPass::buildTable(image, 2);
+        ASSERT_GT(table.size(), 4u) << c.width << "x" << c.height;
+        float minU = 1e9f, maxU = -1e9f, minV = 1e9f, maxV = -1e9f;
+        for (const StrokeInstance& s : table) {
+            ASSERT_TRUE(std::isfinite(s.u) && std::isfinite(s.v) && std::isfinite(s.size));
+            minU = std::min(minU, s.u), maxU = std::max(maxU, s.u);
+            minV = std::min(minV, s.v), maxV = std::max(maxV, s.v);
+        }
+        EXPECT_LT(minU, 0.1f) << c.width << "x" << c.height;
+        EXPECT_GT(maxU, 0.9f) << c.width << "x" << c.height;
+        EXPECT_LT(minV, 0.1f) << c.width << "x" << c.height;
+        EXPECT_GT(maxV, 0.9f) << c.width << "x" << c.height;
     }
-    cv::Mat row(1, 400, CV_8UC4, cv::Scalar(0, 0, 0, 255));
-    for (const StrokeInstance& s : PainterPass::buildTable(row, 2))
-        EXPECT_EQ(s.v, 0.5f);
+    // Widening keeps the strokes' size in pixels: a strip's strokes are
+    // those of its field, whose longest side is the strip's.
+    cv::Mat field(250, 2000, CV_8UC4, cv::Scalar(120, 120, 120, 255));
+    const auto wide = PainterPass::buildTable(field, 2);
+    const auto strip = PainterPass::buildTable(cv::Mat(field, cv::Rect(0, 0, 2000, 3)), 2);
+    EXPECT_NEAR(meanSize(strip), meanSize(wide), 0.05 * meanSize(wide));
 }
 
 TEST(StrokePlacement, BoxInkFromTheIntegralEqualsTheDirectSum)

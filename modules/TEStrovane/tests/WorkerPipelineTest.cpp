@@ -5,6 +5,7 @@
 
 #include <Strobase.h>
 #include <TEFactory.h>
+#include <TGLWorkerThread.h>
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -44,6 +45,38 @@ TSMat photo(int width, int height, int variant = 0)
     cv::circle(m, cv::Point(width / 3, height / 2), height / 4, cv::Scalar(30, 40, 200), cv::FILLED);
     cv::rectangle(m, cv::Rect(width * 3 / 5, height / 5, width / 4, height / 2), cv::Scalar(220, 220, 30), cv::FILLED);
     return TSMat(m);
+}
+
+// A thin photograph: colours that change along its length, none near white,
+// alike across it, as a strip cut from a photo is.
+TSMat strip(int width, int height)
+{
+    cv::Mat m(height, width, CV_8UC3);
+    const int length = std::max(width, height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const double t = double(width >= height ? x : y) / length;
+            const double across = double(width >= height ? y : x) / length;
+            m.at<cv::Vec3b>(y, x) = cv::Vec3b(uchar(40 + 150 * t), uchar(170 - 120 * std::abs(2 * t - 1) + 20 * across),
+                                              uchar(190 - 150 * t));
+        }
+    }
+    return TSMat(m);
+}
+
+// The mean colour (BGR, 8-bit levels) of each of `blocks` stretches along
+// an image's longest side.
+std::vector<cv::Scalar> blockMeans(const cv::Mat& image, int blocks)
+{
+    std::vector<cv::Scalar> means;
+    const bool wide = image.cols >= image.rows;
+    const int length = wide ? image.cols : image.rows;
+    for (int b = 0; b < blocks; ++b) {
+        const int from = b * length / blocks, to = std::max((b + 1) * length / blocks, from + 1);
+        const cv::Rect r = wide ? cv::Rect(from, 0, to - from, image.rows) : cv::Rect(0, from, image.cols, to - from);
+        means.push_back(cv::mean(image(r)));
+    }
+    return means;
 }
 
 class WorkerPipeline : public ::testing::Test {
@@ -277,4 +310,47 @@ TEST_F(WorkerPipeline, OpacityAndMaskLayThePaintingOverThePhoto)
     run();
     EXPECT_LT(cv::norm(effect->output().mat(), painted, cv::NORM_L1) / double(painted.total() * 3 * 257), 1.0)
         << "painted all over: the painting";
+}
+
+TEST_F(WorkerPipeline, ThinPicturesArePaintedAllOver)
+{
+    // Strips thinner than a few strokes, and pictures of a few pixels, as
+    // output and as the program's previews at every decimation of the view.
+    const QSize sizes[] = {{2000, 3}, {3, 2000}, {1, 700}, {700, 1}, {2000, 8}, {8, 2000},
+                           {2000, 20}, {300, 2}, {1, 1}, {5, 4}, {40, 25}};
+    for (const QSize& size : sizes) {
+        const TSMat input = strip(size.width(), size.height());
+        effect->setInput(input);
+        for (int decimation = 1; decimation <= 8; ++decimation) {
+            effect->setDecimation(decimation);
+            const bool output = decimation == 1;
+            run(output);
+            cv::Mat painted;
+            if (output) {
+                effect->output().mat().convertTo(painted, CV_8UC3, 1.0 / 257);
+            } else {
+                const TSFbo preview = effect->preview();
+                TGLWorkerThread::instance()->runBlocking([&] { painted = preview.dataToMat(CV_8UC3, true, true); });
+            }
+            const std::string name = std::to_string(size.width()) + "x" + std::to_string(size.height()) + " at 1/"
+                + std::to_string(decimation);
+            ASSERT_FALSE(painted.empty()) << name;
+            cv::Mat reduced;
+            cv::resize(input.mat(), reduced, painted.size(), 0, 0, cv::INTER_AREA);
+            // The canvas is white; no colour of the photo comes near it.
+            std::vector<cv::Mat> channels;
+            cv::split(painted, channels);
+            cv::Mat palest = cv::min(cv::min(channels[0], channels[1]), channels[2]);
+            double brightest = 0;
+            cv::minMaxLoc(palest, nullptr, &brightest);
+            EXPECT_LT(brightest, 225) << name << ": bare canvas shows";
+            // Along its length the painting keeps the photo's colours, over
+            // stretches of 64 pixels or more (a few pixels are all one stroke).
+            const int blocks = std::min(std::max(painted.cols, painted.rows) / 64, 8);
+            const auto want = blockMeans(reduced, blocks), got = blockMeans(painted, blocks);
+            for (int b = 0; b < blocks; ++b)
+                for (int c = 0; c < 3; ++c)
+                    EXPECT_NEAR(got[size_t(b)][c], want[size_t(b)][c], 30.0) << name << ", stretch " << b << ", channel " << c;
+        }
+    }
 }
