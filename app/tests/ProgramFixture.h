@@ -2,6 +2,7 @@
 // The program started as a user would, under the test's X display, with a
 // home of its own; windows are found and keys sent with xdotool.
 #include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -24,6 +25,10 @@ protected:
         environment.insert("XDG_CONFIG_HOME", home.filePath("config"));
         environment.insert("XDG_DATA_HOME", home.filePath("data"));
         environment.insert("HOME", home.path());
+        // The single-instance lock of a test's copies is the test's own.
+        QDir(home.path()).mkpath("runtime");
+        QFile::setPermissions(home.filePath("runtime"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        environment.insert("XDG_RUNTIME_DIR", home.filePath("runtime"));
         // No update check reaches the network.
         environment.insert("STROVANE_UPDATE_URL", "http://127.0.0.1:1/updates/velmorastrovane2_win.txt");
     }
