@@ -528,8 +528,13 @@ bool save(const QString& path, const cv::Mat& image, const SaveOptions& options,
             return false;
     }
     std::vector<uchar> bytes;
-    if (!encode(kind, out, options, &bytes, error) || !addMetadata(kind, &bytes, out.size(), options, error)) {
-        *error = QStringLiteral("%1: %2").arg(path, *error);
+    try {
+        if (!encode(kind, out, options, &bytes, error) || !addMetadata(kind, &bytes, out.size(), options, error)) {
+            *error = QStringLiteral("%1: %2").arg(path, *error);
+            return false;
+        }
+    } catch (const std::bad_alloc&) {
+        *error = QStringLiteral("%1: the encoded picture does not fit in memory").arg(path);
         return false;
     }
     return TSafeFile::write(path, QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()), int(bytes.size())),
