@@ -18,6 +18,7 @@ Column {
 
     Text {
         text: _top.label + (catalogue.nameOf(_top.currentGuid) !== "" ? ": " + catalogue.nameOf(_top.currentGuid) : "")
+        textFormat: Text.PlainText
         color: TC.colorText
         font.pointSize: TC.fontSizeSmall
     }
@@ -45,6 +46,7 @@ Column {
                 Text {
                     anchors { left: parent.left; right: parent.right; bottom: parent.bottom; margins: 2 }
                     text: modelData.name
+                    textFormat: Text.PlainText
                     elide: Text.ElideRight
                     horizontalAlignment: Text.AlignHCenter
                     color: modelData.guid === _top.currentGuid ? TC.colorAccentLight : TC.colorTextDim

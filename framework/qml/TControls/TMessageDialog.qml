@@ -93,6 +93,7 @@ Item {
                 Text {
                     width: parent.width - 34 - parent.spacing
                     text: messageDialog.text
+                    textFormat: Text.PlainText
                     color: TC.colorText
                     font.pointSize: TC.fontSizeStd
                     wrapMode: Text.WordWrap

@@ -65,6 +65,7 @@ Item {
             Text {
                 anchors { left: parent.left; right: parent.right; top: thumb.bottom; topMargin: 2; leftMargin: 3 }
                 text: modelData.name
+                textFormat: Text.PlainText
                 elide: Text.ElideRight
                 color: TC.colorText
                 font.pointSize: TC.fontSizeSmall
@@ -91,6 +92,7 @@ Item {
             visible: _top.message !== ""
             width: parent.width
             text: _top.message
+            textFormat: Text.PlainText
             wrapMode: Text.WordWrap
             color: TC.colorError
             font.pointSize: TC.fontSizeSmall
