@@ -79,10 +79,16 @@ bool write(const QString& path, const QByteArray& data, QString* error)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return failed(file.errorString());
-    if (file.write(data) != data.size()) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        return failed(why);
+    // A write that fills the disk half way returns what it wrote; the next
+    // one says why.
+    for (qint64 written = 0; written < data.size();) {
+        const qint64 n = file.write(data.constData() + written, data.size() - written);
+        if (n <= 0) {
+            const QString why = file.errorString();
+            file.cancelWriting();
+            return failed(why);
+        }
+        written += n;
     }
     errno = 0;
     if (!file.commit())
