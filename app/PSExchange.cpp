@@ -1,10 +1,13 @@
 #include "PSExchange.h"
 
+#include <ExchangeLock.h>
+
 #include <QDebug>
 #include <QElapsedTimer>
 
 #include <cstring>
 #include <sched.h>
+#include <unistd.h>
 
 namespace {
 
@@ -114,10 +117,14 @@ PSExchange::Outcome PSExchange::attach()
     sizes.iccCount = m_icc->elementCount();
     for (int i = 0; i < 3; ++i)
         sizes.planeCount[i] = m_planes[i]->elementCount();
-    if (const char* why = ipcCheckRecord(*params(), sizes))
+    // The plug-in may still write into the record: checked and used is one
+    // copy of it.
+    std::memcpy(&m_record, params(), sizeof m_record);
+    if (const char* why = ipcCheckRecord(m_record, sizes))
         return refuse(QString::fromLatin1(why));
 
-    std::memcpy(m_presetBlock, params()->presetId, sizeof m_presetBlock);
+    std::memcpy(m_presetBlock, m_record.presetId, sizeof m_presetBlock);
+    m_host = getppid();
     return Outcome::Ready;
 }
 
@@ -141,6 +148,24 @@ void PSExchange::finish(int errorCode)
     // The plug-in reads the rest as soon as it sees the status.
     __atomic_store_n(&p->status, status, __ATOMIC_RELEASE);
     m_param->unlock();
+}
+
+bool PSExchange::hostGone() const
+{
+    // Orphans are handed to another parent.
+    return m_host != 0 && getppid() != pid_t(m_host);
+}
+
+void PSExchange::removeNames()
+{
+    if (m_icc)
+        m_icc->removeNames();
+    for (auto& plane : m_planes)
+        if (plane)
+            plane->removeNames();
+    if (m_param)
+        m_param->removeNames();
+    ExchangeLock::sweep();
 }
 
 void PSExchange::destroy()

@@ -10,7 +10,8 @@
 // The program's side of one exchange with the filter plug-in: attach to
 // its segments, hold their locks while the user works, check what the
 // plug-in wrote (another process: nothing in the record is trusted beyond
-// the sizes the system reports), and write the outcome back.
+// the sizes the system reports; the record is copied once, checked, and
+// only the copy is used), and write the outcome back.
 class PSExchange {
 public:
     enum class Outcome {
@@ -26,12 +27,22 @@ public:
     // Why attach() did not give Ready.
     QString error() const { return m_error; }
 
-    IPCParams* params() const { return m_param ? m_param->data() : nullptr; }
+    // The record as it was checked at attach.
+    const IPCParams& record() const { return m_record; }
     uchar* plane(int i) const;
     uchar* profile() const;
     // The program's copy of the preset id: 99 characters and a terminator.
     char* presetBlock() { return m_presetBlock; }
-    bool silent() const { return params() && params()->dialogMode == 0; }
+    bool silent() const { return m_record.dialogMode == 0; }
+
+    // Status 2 with the reason for the plug-in, and the segments removed.
+    Outcome refuse(const QString& why);
+
+    // The process that started us (the host) has ended.
+    bool hostGone() const;
+    // Removes the names of the segments while they are still ours; the
+    // mappings stay until destroy().
+    void removeNames();
 
     // After the event loop: releases the plane locks, writes the outcome
     // (the preset id before the status), releases the parameter lock.
@@ -41,12 +52,14 @@ public:
     void destroy();
 
 private:
-    Outcome refuse(const QString& why);
+    IPCParams* params() const { return m_param ? m_param->data() : nullptr; }
     bool lock(IpcSegment& segment);
 
     std::unique_ptr<CVMIPC<IPCParams>> m_param;
     std::unique_ptr<IpcSegment> m_planes[3];
     std::unique_ptr<IpcSegment> m_icc;
+    IPCParams m_record{};
     char m_presetBlock[sizeof(IPCParams::presetId)] = {};
     QString m_error;
+    qint64 m_host = 0;
 };

@@ -1,7 +1,6 @@
 #include "PSImageData.h"
 
 #include <CvUtils.h>
-#include <IPCParams.h>
 #include <ImageIOManager.h>
 #include <TStroServer.h>
 
@@ -10,9 +9,9 @@
 
 #include <cstring>
 
-PSImageData::PSImageData(IPCParams* params, uchar* plane0, uchar* plane1, uchar* plane2, uchar* profile,
+PSImageData::PSImageData(const IPCParams& record, uchar* plane0, uchar* plane1, uchar* plane2, uchar* profile,
                          char* presetBlock, QObject* parent)
-    : QObject(parent), m_params(params), m_planes{plane0, plane1, plane2}, m_profile(profile),
+    : QObject(parent), m_params(record), m_planes{plane0, plane1, plane2}, m_profile(profile),
       m_presetBlock(presetBlock)
 {
 }
@@ -43,9 +42,9 @@ cv::Mat PSImageData::readImage() const
 {
     cv::Mat image;
     QString error;
-    if (!ImageIOManager::loadFromPS(m_params->width, m_params->height, m_planes[0], m_planes[1], m_planes[2],
-                                    m_params->rowBytes, m_params->bytesPerSample, m_params->isGray != 0, m_profile,
-                                    m_params->iccSize, image, &error)) {
+    if (!ImageIOManager::loadFromPS(m_params.width, m_params.height, m_planes[0], m_planes[1], m_planes[2],
+                                    m_params.rowBytes, m_params.bytesPerSample, m_params.isGray != 0, m_profile,
+                                    m_params.iccSize, image, &error)) {
         qWarning().noquote() << "The host image cannot be read:" << error;
         return cv::Mat();
     }
@@ -71,12 +70,12 @@ bool PSImageData::savePSImage(const TSMat& outIm)
     if (!outIm.isEmpty()) {
         cv::Mat image = outIm.mat().channels() == 3 ? CvUtils::convertC3ToC4(outIm.mat()) : outIm.mat();
         // An image reduced on loading goes back at the host's size.
-        if (!image.empty() && (image.cols != m_params->width || image.rows != m_params->height))
-            cv::resize(image, image, cv::Size(m_params->width, m_params->height), 0, 0, cv::INTER_CUBIC);
+        if (!image.empty() && (image.cols != m_params.width || image.rows != m_params.height))
+            cv::resize(image, image, cv::Size(m_params.width, m_params.height), 0, 0, cv::INTER_CUBIC);
         QString error;
-        saved = ImageIOManager::saveToPS(m_params->width, m_params->height, m_planes[0], m_planes[1], m_planes[2],
-                                         m_params->rowBytes, m_params->bytesPerSample, m_params->isGray != 0,
-                                         m_profile, m_params->iccSize, image, &error);
+        saved = ImageIOManager::saveToPS(m_params.width, m_params.height, m_planes[0], m_planes[1], m_planes[2],
+                                         m_params.rowBytes, m_params.bytesPerSample, m_params.isGray != 0,
+                                         m_profile, m_params.iccSize, image, &error);
         if (!saved)
             qWarning().noquote() << "The painting cannot be handed back:" << error;
     }

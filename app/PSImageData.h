@@ -1,11 +1,10 @@
 #pragma once
 
+#include <IPCParams.h>
 #include <TSMat.h>
 
 #include <QObject>
 #include <QString>
-
-struct IPCParams;
 
 // The host image of a filter run, as the main window's QML reads and
 // writes it: loads the planes (reduced to the GPU's working size), saves
@@ -13,9 +12,11 @@ struct IPCParams;
 class PSImageData : public QObject {
     Q_OBJECT
 public:
-    // Nothing is owned; the record's sizes are read at every use.
-    PSImageData(IPCParams* params, uchar* plane0, uchar* plane1, uchar* plane2, uchar* profile, char* presetBlock,
-                QObject* parent = nullptr);
+    // record: the exchange's record as it was checked against the segments;
+    // its sizes are kept and used, whatever the plug-in writes later. The
+    // planes, profile and preset block are not owned.
+    PSImageData(const IPCParams& record, uchar* plane0, uchar* plane1, uchar* plane2, uchar* profile,
+                char* presetBlock, QObject* parent = nullptr);
 
     Q_INVOKABLE bool loadPSImage();
     Q_INVOKABLE bool savePSImage(const TSMat& outIm);
@@ -36,7 +37,7 @@ signals:
     void psImageSaved(bool bSaved);
 
 private:
-    IPCParams* m_params;
+    const IPCParams m_params;
     uchar* m_planes[3];
     uchar* m_profile;
     char* m_presetBlock;

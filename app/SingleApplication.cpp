@@ -2,10 +2,15 @@
 
 #include <QDebug>
 #include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QLockFile>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 SingleApplication::SingleApplication(int& argc, char** argv, const QString& uniqueKey)
     : QApplication(argc, argv)
@@ -14,13 +19,25 @@ SingleApplication::SingleApplication(int& argc, char** argv, const QString& uniq
     m_sharedMemory.setKey(m_key);
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     QDir().mkpath(folder);
-    m_lock.reset(new QLockFile(folder + QLatin1Char('/') + m_key + QStringLiteral(".lock")));
     m_serverName = folder + QLatin1Char('/') + m_key + QStringLiteral(".socket");
-    // Only a holder that no longer runs makes a lock stale, however old.
-    m_lock->setStaleLockTime(0);
-    if (!m_lock->tryLock(0) && m_lock->error() == QLockFile::LockFailedError) {
-        m_running = true;
-        return;
+    const QByteArray path = QFile::encodeName(folder + QLatin1Char('/') + m_key + QStringLiteral(".lock"));
+    m_lockFd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (m_lockFd < 0 && ::unlink(path.constData()) == 0) // a lock file we cannot open is no copy's
+        m_lockFd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (m_lockFd >= 0 && ::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0) {
+        const bool held = errno == EWOULDBLOCK;
+        ::close(m_lockFd);
+        m_lockFd = -1;
+        if (held) {
+            m_running = true;
+            return;
+        }
+    }
+    if (m_lockFd >= 0) {
+        // For whoever looks: which process holds it.
+        const QByteArray pid = QByteArray::number(qint64(::getpid())) + '\n';
+        if (::ftruncate(m_lockFd, 0) != 0 || ::write(m_lockFd, pid.constData(), size_t(pid.size())) < 0)
+            qDebug() << "The single-instance lock file cannot be written:" << path;
     }
     // This is the only copy: a marker segment or socket file left by one
     // that was killed goes (on Linux both outlive their process).
@@ -50,7 +67,11 @@ bool SingleApplication::sendMessage(const QString& message, int timeoutMs)
     return sent;
 }
 
-SingleApplication::~SingleApplication() = default;
+SingleApplication::~SingleApplication()
+{
+    if (m_lockFd >= 0)
+        ::close(m_lockFd);
+}
 
 void SingleApplication::receiveMessage()
 {

@@ -3,17 +3,15 @@
 #include <QApplication>
 #include <QSharedMemory>
 
-#include <memory>
-
-class QLockFile;
-
 class QLocalServer;
 
 // The application object, which also keeps a second copy of the program
 // from running: the first copy holds a lock file, a marker segment and a
-// local socket under the same key. The lock file decides (taking it is
-// atomic, and the lock of a copy that died is taken over), so two copies
-// started at the same moment leave exactly one running.
+// local socket under the same key. The lock decides: the first copy holds
+// the system's advisory lock on the lock file as long as it runs, and the
+// system drops it when the copy ends in any way, so two copies started at
+// the same moment leave exactly one running, and a file left behind (empty,
+// unreadable, naming a process of another host) never keeps a copy out.
 class SingleApplication : public QApplication {
     Q_OBJECT
 public:
@@ -37,7 +35,7 @@ private:
     QString m_key;
     QSharedMemory m_sharedMemory;
     QLocalServer* m_localServer = nullptr;
-    std::unique_ptr<QLockFile> m_lock;
+    int m_lockFd = -1;
     // The user's own folder holds the lock and the socket, so that another
     // user's copy neither blocks nor hears this one.
     QString m_serverName;

@@ -19,6 +19,7 @@
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
 #include <QQuickWindow>
+#include <QTimer>
 
 #include <cstdio>
 #include <memory>
@@ -67,13 +68,29 @@ int runAsPlugin(QApplication& app, QQmlApplicationEngine& engine, VmAppDelegate&
         return -1;
     }
     delegate.setSilentMode(exchange.silent());
-    std::unique_ptr<PSImageData> image(new PSImageData(exchange.params(), exchange.plane(0), exchange.plane(1),
+    std::unique_ptr<PSImageData> image(new PSImageData(exchange.record(), exchange.plane(0), exchange.plane(1),
                                                        exchange.plane(2), exchange.profile(), exchange.presetBlock()));
     engine.rootContext()->setContextProperty(QStringLiteral("tPSImageData"), image.get());
 
+    // A host that is gone waits for nothing: its names go at once (nobody
+    // else would remove them), and so does the program.
+    QTimer hostWatch;
+    QObject::connect(&hostWatch, &QTimer::timeout, [&] {
+        if (!exchange.hostGone())
+            return;
+        hostWatch.stop();
+        qWarning() << "The host that started the program has ended; closing.";
+        exchange.removeNames();
+        delegate.setErrorCode(VmAppDelegate::ERR_USERCANCELLED);
+        QCoreApplication::exit(0);
+    });
+    hostWatch.start(500);
+
     int result = 0;
     if (delegate.silentMode()) {
-        delegate.setErrorCode(VmAppDelegate::ErrorCode(SilentReplay::run(engine, delegate, *image)));
+        const int replayed = SilentReplay::run(engine, delegate, *image);
+        if (!exchange.hostGone())
+            delegate.setErrorCode(VmAppDelegate::ErrorCode(replayed));
     } else {
         if (!loadMainWindow(engine, delegate)) {
             image.reset();
@@ -98,12 +115,20 @@ int main(int argc, char* argv[])
     Strobase::setOpenGLDefaults();
 
     SingleApplication app(argc, argv, AppStart::singleInstanceKey());
+    const AppStart::Mode mode = AppStart::chooseMode(app.arguments().value(0), app.arguments().mid(1));
     if (app.isRunning()) {
+        // A host waits for the exchange's answer, perhaps in a batch: it
+        // gets the reason at once, and no box that nobody may see.
+        if (mode == AppStart::Mode::PhotoshopPlugin) {
+            PSExchange exchange;
+            if (exchange.attach() == PSExchange::Outcome::Ready)
+                exchange.refuse(QObject::tr("This application is already running !") + QStringLiteral("\n")
+                                + QObject::tr("Can't start more than one instance."));
+            return 0;
+        }
         // An image this copy was given opens in the copy that runs.
-        const QStringList arguments = app.arguments().mid(1);
-        if (AppStart::chooseMode(app.arguments().value(0), arguments) == AppStart::Mode::ExternalEditor
-            && AppStart::isSupportedImage(arguments.first()))
-            app.sendMessage(QFileInfo(arguments.first()).absoluteFilePath());
+        if (mode == AppStart::Mode::ExternalEditor && AppStart::isSupportedImage(app.arguments().value(1)))
+            app.sendMessage(QFileInfo(app.arguments().value(1)).absoluteFilePath());
         QMessageBox box(QMessageBox::Critical, QString(),
                         QObject::tr("This application is already running !") + QStringLiteral("\n")
                             + QObject::tr("Can't start more than one instance."));
@@ -118,7 +143,9 @@ int main(int argc, char* argv[])
     const float fontScale = AppStart::fontScale(QFontMetrics(QGuiApplication::font()).maxWidth());
 
     VmUpdateManager updates(QCoreApplication::applicationName(), QCoreApplication::applicationVersion());
-    if (updates.isCheckDue())
+    // Its question is modal: only a user at a standalone copy may see it.
+    // Other modes leave the day's check to the next standalone start.
+    if (mode == AppStart::Mode::Standalone && updates.isCheckDue())
         updates.checkForUpdate();
 
     QQmlApplicationEngine engine;
@@ -136,7 +163,7 @@ int main(int argc, char* argv[])
     qDebug() << "Arguments: " << app.arguments();
 
     const QStringList arguments = app.arguments().mid(1);
-    if (AppStart::chooseMode(app.arguments().value(0), arguments) == AppStart::Mode::PhotoshopPlugin)
+    if (mode == AppStart::Mode::PhotoshopPlugin)
         return runAsPlugin(app, engine, delegate);
 
     delegate.setEditorMode(VmAppDelegate::Standalone);

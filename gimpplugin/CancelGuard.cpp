@@ -5,16 +5,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-CancelGuard::CancelGuard(pid_t program, const std::vector<std::string>& shmPaths)
+CancelGuard::CancelGuard(pid_t program, const std::vector<IpcObjectFile>& files)
 {
     if (program <= 0)
         return;
     const pid_t parent = getpid();
-    // The paths as plain C strings before the fork: the child only makes
-    // system calls.
-    std::vector<const char*> paths;
-    for (const std::string& p : shmPaths)
-        paths.push_back(p.c_str());
     sigset_t wake;
     sigemptyset(&wake);
     sigaddset(&wake, SIGUSR1);
@@ -29,8 +24,9 @@ CancelGuard::CancelGuard(pid_t program, const std::vector<std::string>& shmPaths
             sigwait(&wake, &signal);
         }
         kill(program, SIGTERM);
-        for (const char* p : paths)
-            unlink(p);
+        // Made before the fork: the child only makes system calls.
+        for (const IpcObjectFile& f : files)
+            f.remove();
         _exit(0);
     }
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);

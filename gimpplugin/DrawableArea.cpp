@@ -32,7 +32,7 @@ void DrawableArea::read(HostExchange& exchange)
     gegl_buffer_get(buffer, GEGL_RECTANGLE(m_x, m_y, m_width, m_height), 1.0, static_cast<const Babl*>(format()),
                     m_pixels.data(), GEGL_AUTO_ROWSTRIDE, GEGL_ABYSS_NONE);
     g_object_unref(buffer);
-    for (int plane = 0; plane < exchange.planeCount(); ++plane) {
+    for (int plane = 0; plane < (m_gray ? 1 : 3); ++plane) {
         for (int y = 0; y < m_height; ++y) {
             const std::uint16_t* in = m_pixels.data() + std::size_t(y) * std::size_t(m_width) * std::size_t(channels);
             std::uint8_t* out = exchange.plane(plane) + std::size_t(y) * std::size_t(exchange.rowBytes());
@@ -47,7 +47,7 @@ void DrawableArea::read(HostExchange& exchange)
 void DrawableArea::write(const HostExchange& exchange)
 {
     const int channels = (m_gray ? 1 : 3) + (m_alpha ? 1 : 0);
-    for (int plane = 0; plane < exchange.planeCount(); ++plane) {
+    for (int plane = 0; plane < (m_gray ? 1 : 3); ++plane) {
         for (int y = 0; y < m_height; ++y) {
             const std::uint8_t* in = exchange.plane(plane) + std::size_t(y) * std::size_t(exchange.rowBytes());
             std::uint16_t* out = m_pixels.data() + std::size_t(y) * std::size_t(m_width) * std::size_t(channels);

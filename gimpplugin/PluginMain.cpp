@@ -85,16 +85,6 @@ std::vector<guint8> profileOf(gint32 image)
     return bytes;
 }
 
-std::vector<std::string> shmPaths()
-{
-    std::vector<std::string> paths;
-    for (const char* name : {IPCPARAM, IPCSRCICC, IPCPLANE0, IPCPLANE1, IPCPLANE2}) {
-        paths.push_back(std::string("/dev/shm/") + name);
-        paths.push_back(std::string("/dev/shm/") + IpcSegment::infoName(name));
-    }
-    return paths;
-}
-
 // Paints the area; the status for the PDB and, on failure, a message.
 GimpPDBStatusType paint(gint32 image, gint32 drawable, GimpRunMode mode, const std::string& presetId,
                         std::string* message)
@@ -109,7 +99,8 @@ GimpPDBStatusType paint(gint32 image, gint32 drawable, GimpRunMode mode, const s
                                         std::int32_t(profile.size()), presetId.c_str(),
                                         mode == GIMP_RUN_INTERACTIVE ? 1 : 0));
     } catch (const IpcError& e) {
-        *message = std::string("The image cannot be handed to the painting program: ") + e.what();
+        *message = e.code() == IPC_ERR_BUSY ? std::string(e.what())
+                                            : std::string("The image cannot be handed to the painting program: ") + e.what();
         return GIMP_PDB_EXECUTION_ERROR;
     }
     area.read(*exchange);
@@ -120,7 +111,7 @@ GimpPDBStatusType paint(gint32 image, gint32 drawable, GimpRunMode mode, const s
         return GIMP_PDB_EXECUTION_ERROR;
     }
     {
-        CancelGuard guard(exchange->program(), shmPaths());
+        CancelGuard guard(exchange->program(), exchange->files());
         gimp_progress_init("Strovane Painting");
         while (!exchange->answered()) {
             gimp_progress_pulse();

@@ -11,6 +11,7 @@ extern char** environ;
 
 HostExchange::HostExchange(int width, int height, bool gray, const void* profile, std::int32_t profileSize,
                            const char* presetId, int dialogMode)
+    : m_rowBytes(ipcRowBytes(width)), m_gray(gray)
 {
     m_param.reset(new CVMIPC<IPCParams>(IPCPARAM, 1));
     m_record = m_param->data();
@@ -31,10 +32,10 @@ HostExchange::HostExchange(int width, int height, bool gray, const void* profile
     p->height = height;
     p->isGray = gray ? 1 : 0;
     p->bytesPerSample = 2;
-    p->rowBytes = ipcRowBytes(width);
+    p->rowBytes = m_rowBytes;
 
     const char* const names[3] = {IPCPLANE0, IPCPLANE1, IPCPLANE2};
-    const std::uint64_t planeBytes = std::uint64_t(p->rowBytes) * std::uint64_t(height);
+    const std::uint64_t planeBytes = std::uint64_t(m_rowBytes) * std::uint64_t(height);
     for (int i = 0; i < 3; ++i) {
         m_planes[i].reset(new IpcSegment(names[i], 1, planeBytes + kIpcPlaneSlack));
         std::memset(m_planes[i]->payload(), 0xFF, planeBytes);
@@ -115,6 +116,18 @@ std::string HostExchange::presetId() const
     ipcCopyText(id, sizeof id, m_record->presetId);
     m_param->unlock();
     return id;
+}
+
+std::vector<IpcObjectFile> HostExchange::files() const
+{
+    std::vector<IpcObjectFile> all{m_lock.file()};
+    const IpcSegment* segments[] = {m_param.get(), m_icc.get(), m_planes[0].get(), m_planes[1].get(),
+                                    m_planes[2].get()};
+    for (const IpcSegment* s : segments)
+        if (s)
+            for (const IpcObjectFile& f : s->files())
+                all.push_back(f);
+    return all;
 }
 
 void HostExchange::dropProfile()

@@ -1,17 +1,22 @@
 #pragma once
 
+#include "ExchangeLock.h"
 #include "IPCParams.h"
 #include "IpcSegment.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 #include <sys/types.h>
 
 // The host's side of one exchange, for any plug-in: the record, profile and
 // plane segments made and filled, the program started under the name it
 // knows plug-ins by and waited for, its answer read. Every name is removed
-// when the exchange goes. Throws IpcError when a segment cannot be made.
+// when the exchange goes. Throws IpcError when a segment cannot be made,
+// and IPC_ERR_BUSY at once while another exchange of this user runs. The
+// record is the program's to write: the layout the host uses is the one it
+// wrote itself.
 class HostExchange {
 public:
     // Planes are 16-bit samples 0..32767 of width x height, rowBytes apart,
@@ -24,8 +29,8 @@ public:
 
     IPCParams& record() const { return *m_record; }
     std::uint8_t* plane(int i) const { return static_cast<std::uint8_t*>(m_planes[i]->payload()); }
-    int rowBytes() const { return m_record->rowBytes; }
-    int planeCount() const { return m_record->isGray ? 1 : 3; }
+    int rowBytes() const { return m_rowBytes; }
+    int planeCount() const { return m_gray ? 1 : 3; }
 
     // Starts program (argv[0] "Velmora_Strovane") in its folder; false when
     // it cannot be started.
@@ -45,11 +50,18 @@ public:
     // Waits up to ms for the answered program to end and reaps it.
     void reap(int ms);
 
+    // The files of the lock and of every segment, for a guard that removes
+    // them if the host goes without doing so.
+    std::vector<IpcObjectFile> files() const;
+
     // Whether a process of ours (reaped here) or another's has ended.
     static bool processGone(pid_t pid);
     static void sleepMs(int ms);
 
 private:
+    ExchangeLock m_lock;
+    std::int32_t m_rowBytes;
+    bool m_gray;
     std::unique_ptr<CVMIPC<IPCParams>> m_param;
     std::unique_ptr<IpcSegment> m_icc;
     std::unique_ptr<IpcSegment> m_planes[3];

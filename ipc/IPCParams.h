@@ -12,6 +12,8 @@
 #define IPCPLANE0 "__velmoraEffects_plane0"
 #define IPCPLANE1 "__velmoraEffects_plane1"
 #define IPCPLANE2 "__velmoraEffects_plane2"
+// Held by the host for the whole of an exchange.
+#define IPCLOCK "__velmoraEffects_lock"
 
 enum IPCStatus : std::uint8_t {
     IPC_STATUS_DONE = 0,

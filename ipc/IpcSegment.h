@@ -5,6 +5,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 // Errors of creating and attaching segments, with the codes both sides
 // report.
@@ -14,6 +15,23 @@ enum IpcErrorCode {
     IPC_ERR_UNLOCK = -1002,
     IPC_ERR_ATTACH = -1004,
     IPC_ERR_CREATE = -1006,
+    // A name of ours is held by another user (or is no segment) and cannot
+    // be replaced.
+    IPC_ERR_NAME_TAKEN = -1007,
+    // Another exchange of this user is running.
+    IPC_ERR_BUSY = -1008,
+};
+
+// A shared-memory object as the file the system shows it as, and which
+// file that was when it was opened: a name is removed only while it still
+// stands for that file.
+struct IpcObjectFile {
+    std::string path;
+    unsigned long long device = 0, inode = 0;
+
+    bool stillNamed() const;
+    // Removes the name while it still stands for the file.
+    void remove() const;
 };
 
 class IpcError : public std::runtime_error {
@@ -34,14 +52,17 @@ constexpr IpcInfoLayout kIpcNativeLayout = sizeof(void*) == 8 ? IpcInfoLayout::W
 
 // One exchange segment: a payload object N (elementCount elements, then a
 // 16-byte end guard) and an info object N + "Info" (element count and
-// lock), both POSIX shared memory mapped whole.
+// lock), both POSIX shared memory mapped whole, readable by their user
+// only. Each name carries the user's id ("-1000"), so that users never
+// meet in each other's exchange.
 class IpcSegment {
 public:
     static constexpr std::size_t kGuardBytes = 16;
     static constexpr std::uint8_t kGuardValue = 8;
 
     // count > 0 creates the segment (removing a leftover of the same name
-    // first), count 0 attaches to an existing one. Throws IpcError.
+    // first), count 0 attaches to an existing one of this user. Throws
+    // IpcError.
     IpcSegment(const char* name, std::size_t elementSize, std::uint64_t count,
                IpcInfoLayout layout = kIpcNativeLayout);
     ~IpcSegment();
@@ -66,12 +87,26 @@ public:
 
     // Unmaps, closes and removes both names. The other side keeps its view.
     void destroy();
+    // Removes both names while they still name this segment's objects (a
+    // later exchange may have made new ones under them); the mapping stays.
+    void removeNames();
+    // The payload's and the info's files.
+    std::vector<IpcObjectFile> files() const { return {m_payloadFile, m_infoFile}; }
 
-    static std::string infoName(const char* name) { return std::string(name) + "Info"; }
+    // The object names of the segment called name: name + "-" + user id,
+    // and name + "Info-" + user id.
+    static std::string payloadName(const char* name);
+    static std::string infoName(const char* name);
+    static std::string userSuffix();
+
+    // Where the system shows the objects as files.
+    static constexpr const char* kShmFolder = "/dev/shm/";
 
 private:
     struct Mapping;
-    const char* m_name;
+    const std::string m_payloadName;
+    const std::string m_infoName;
+    IpcObjectFile m_payloadFile, m_infoFile;
     std::size_t m_elementSize;
     std::uint64_t m_count = 0;
     std::unique_ptr<Mapping> m_map;

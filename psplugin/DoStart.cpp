@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -210,8 +211,10 @@ void exchangeImage()
     }
 
     Trace::line("PB-Launch GUI", "begin");
-    while (DissolveProc() == 0)
+    int tick = 0;
+    while ((tick = DissolveProc()) == 0)
         HostExchange::sleepMs(kWaitTickMs);
+    const bool userCancelled = tick == 2;
     Trace::line("PB-Launch GUI", "end");
     exchange.dropProfile();
     const int status = exchange.status();
@@ -220,15 +223,25 @@ void exchangeImage()
     if (status != IPC_STATUS_DONE) {
         lockHandles();
         writeScriptParameters();
+        // Anything but a cancel is a failure the host must hear of: the
+        // image stays as it was.
         if (status == IPC_STATUS_CANCELLED) {
             *g.result = userCanceledErr;
             Trace::line("PB-DoStart()", "User Cancelled");
         } else if (status == IPC_STATUS_FAILED) {
-            Trace::line("PB-doStart()", exchange.message().c_str());
+            const std::string message = exchange.message();
+            Trace::line("PB-doStart()", message.c_str());
+            reportFailure(message.empty() ? "The painting program failed." : message.c_str());
         } else if (status == IPC_STATUS_PENDING) {
             Trace::line("PB-doStart()", "Error: plug-in has crashed.");
+            // A failed start has been reported already.
+            if (userCancelled)
+                *g.result = userCanceledErr;
+            else if (launched)
+                reportFailure("The painting program ended without answering.");
         } else {
             Trace::line("PB-doStart()", "Error: unknown.");
+            reportFailure("The painting program gave an answer the plug-in does not know.");
         }
         throw kEndSelector;
     }
@@ -265,9 +278,13 @@ void doStart()
         }
     } catch (const IpcError& e) {
         Trace::line("PB-DoStart(), exception", (long long)e.code());
-        reportFailure(e.code() == IPC_ERR_OUT_OF_MEMORY || e.code() == IPC_ERR_CREATE
-                          ? "IPC Memory in use or \n Image size is too big for the system."
-                          : "Error: please report this error to Velmora Labs.");
+        // Another exchange running, or a name in the way: the reason itself.
+        if (e.code() == IPC_ERR_BUSY || e.code() == IPC_ERR_NAME_TAKEN)
+            reportFailure(e.what());
+        else
+            reportFailure(e.code() == IPC_ERR_OUT_OF_MEMORY || e.code() == IPC_ERR_CREATE
+                              ? "IPC Memory in use or \n Image size is too big for the system."
+                              : "Error: please report this error to Velmora Labs.");
     } catch (const std::exception& e) {
         Trace::line("PB-DoStart(), standard C/C++ exception", e.what());
         reportFailure("Error: C++ exception");

@@ -1,5 +1,6 @@
 #pragma once
 // The segments of a plug-in exchange as tests clear them and look for them.
+#include <ExchangeLock.h>
 #include <IPCParams.h>
 #include <IpcSegment.h>
 
@@ -13,24 +14,31 @@ inline const char* const kNames[] = {IPCPARAM, IPCSRCICC, IPCPLANE0, IPCPLANE1, 
 // The files of a segment's payload and info objects.
 inline QStringList files(const char* name)
 {
-    return {QStringLiteral("/dev/shm/") + QLatin1String(name),
-            QStringLiteral("/dev/shm/") + QString::fromStdString(IpcSegment::infoName(name))};
+    return {QLatin1String(IpcSegment::kShmFolder) + QString::fromStdString(IpcSegment::payloadName(name)),
+            QLatin1String(IpcSegment::kShmFolder) + QString::fromStdString(IpcSegment::infoName(name))};
+}
+
+// Every segment's files and the host's lock file.
+inline QStringList allFiles()
+{
+    QStringList all{QLatin1String(IpcSegment::kShmFolder) + QString::fromStdString(ExchangeLock::name())};
+    for (const char* name : kNames)
+        all << files(name);
+    return all;
 }
 
 inline bool anyLeft()
 {
-    for (const char* name : kNames)
-        for (const QString& f : files(name))
-            if (QFile::exists(f))
-                return true;
+    for (const QString& f : allFiles())
+        if (QFile::exists(f))
+            return true;
     return false;
 }
 
 inline void removeAll()
 {
-    for (const char* name : kNames)
-        for (const QString& f : files(name))
-            QFile::remove(f);
+    for (const QString& f : allFiles())
+        QFile::remove(f);
 }
 
 } // namespace ExchangeSegments

@@ -11,6 +11,8 @@
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include <csignal>
+
 namespace {
 
 const QString kMainTitle = QStringLiteral("Velmora Strovane 2 V2.0.5");
@@ -59,7 +61,9 @@ protected:
         auto p = std::make_unique<QProcess>();
         p->setProcessEnvironment(environment);
         logFile = home.filePath(QStringLiteral("host%1.log").arg(started.size()));
-        p->setStandardOutputFile(logFile);
+        // Both appended: the program writes into the same file, and neither
+        // may write over the other.
+        p->setStandardOutputFile(logFile, QIODevice::Append);
         p->setStandardErrorFile(logFile, QIODevice::Append);
         p->start(QStringLiteral(BIN_DIR "/") + build.host,
                  QStringList{QStringLiteral(BIN_DIR "/") + build.plugin} + args);
@@ -93,6 +97,14 @@ protected:
         EXPECT_TRUE(waitForHostLog("input changed inside module")) << hostLog().toStdString();
         QThread::msleep(1500);
         return windowNamed(kMainTitle);
+    }
+    // The program's window went away (its process is the host's child, so
+    // only the window tells).
+    bool programGone()
+    {
+        for (int i = 0; i < 100 && !windowNamed(kMainTitle, 200).isEmpty(); ++i)
+            QThread::msleep(100);
+        return windowNamed(kMainTitle, 500).isEmpty();
     }
     QString trace() const
     {
@@ -205,15 +217,121 @@ TEST_F(FilterPlugin, EscapeInTheHostLeavesTheImageAndRemovesTheSegments)
     EXPECT_TRUE(trace().contains("PB-IPC OutStatus - 255")) << trace().toStdString();
     EXPECT_TRUE(trace().contains("PB-doStart() - Error: plug-in has crashed."));
     EXPECT_EQ(meanDifference(cv::imread(out.toStdString()), cv::imread(in.toStdString())), 0.0) << "unchanged";
+    EXPECT_TRUE(hostLog().contains("selector 3 result -128")) << "a cancel";
+    EXPECT_FALSE(hostLog().contains("Cannot Proceed")) << "a cancel needs no message";
     EXPECT_FALSE(ExchangeSegments::anyLeft()) << "the names are gone";
-    EXPECT_FALSE(windowNamed(kMainTitle, 1000).isEmpty()) << "while the program still runs";
 
-    press(window, "Escape");
+    // The test host ends after the filter: its program follows it.
     ASSERT_TRUE(waitForHostLog("Program returns back to Photoshop.")) << hostLog().toStdString();
-    for (int i = 0; i < 50 && !windowNamed(kMainTitle, 200).isEmpty(); ++i)
-        QThread::msleep(100);
-    EXPECT_TRUE(windowNamed(kMainTitle, 500).isEmpty()) << "the program ended";
+    EXPECT_TRUE(programGone());
     EXPECT_FALSE(hostLog().contains("Segmentation fault")) << hostLog().toStdString();
+}
+
+TEST_F(FilterPlugin, AHostKilledWhileTheProgramRunsLeavesNothing)
+{
+    QProcess* host = runHost(k64, {input(photo, "photo.ppm"), home.filePath("out.ppm")});
+    ASSERT_FALSE(programWindow().isEmpty()) << hostLog().toStdString();
+    ::kill(pid_t(host->processId()), SIGKILL);
+    host->waitForFinished(5000);
+    EXPECT_TRUE(programGone()) << "the program closes when its host is gone";
+    EXPECT_TRUE(hostLog().contains("The host that started the program has ended")) << hostLog().toStdString();
+    for (int i = 0; i < 50 && ExchangeSegments::anyLeft(); ++i)
+        QThread::msleep(100);
+    EXPECT_FALSE(ExchangeSegments::anyLeft()) << "no name is left behind";
+}
+
+TEST_F(FilterPlugin, AFailureOrACrashOfTheProgramIsAnErrorWithItsReason)
+{
+    const QString fake = home.filePath("fake");
+    QDir().mkpath(fake);
+    ASSERT_TRUE(QFile::link(QStringLiteral(FAKE_PROGRAM), fake + "/vmstrovane2"));
+    installAt(fake);
+    struct Case {
+        const char* answer;
+        const char* message;
+    } cases[] = {
+        {"fail", "The painting failed: the test said so."},
+        {"crash", "The painting program ended without answering."},
+    };
+    for (const Case& c : cases) {
+        environment.insert("STROVANE_FAKE_ANSWER", c.answer);
+        const QString in = input(photo, "photo.ppm"), out = home.filePath(QStringLiteral("out-%1.ppm").arg(c.answer));
+        QProcess* host = runHost(k64, {in, out});
+        EXPECT_EQ(finished(host, 30000), 0) << c.answer;
+        EXPECT_TRUE(hostLog().contains(QStringLiteral("message \"Cannot Proceed\" \"%1\"").arg(c.message)))
+            << c.answer << hostLog().toStdString();
+        EXPECT_TRUE(hostLog().contains("selector 3 result -128")) << c.answer << ": not a success";
+        EXPECT_EQ(meanDifference(cv::imread(out.toStdString()), photo), 0.0) << c.answer << ": the image as it was";
+        EXPECT_FALSE(ExchangeSegments::anyLeft()) << c.answer;
+    }
+}
+
+TEST_F(FilterPlugin, AnAnswerWithALyingLayoutIsHarmless)
+{
+    const QString fake = home.filePath("fake");
+    QDir().mkpath(fake);
+    ASSERT_TRUE(QFile::link(QStringLiteral(FAKE_PROGRAM), fake + "/vmstrovane2"));
+    installAt(fake);
+    environment.insert("STROVANE_FAKE_ANSWER", "lying");
+    const QString in = input(photo, "photo.ppm"), out = home.filePath("out.ppm");
+    QProcess* host = runHost(k64, {in, out});
+    EXPECT_EQ(finished(host, 30000), 0) << "no crash";
+    EXPECT_TRUE(hostLog().contains("selector 3 result 0")) << hostLog().toStdString();
+    EXPECT_EQ(meanDifference(cv::imread(out.toStdString()), photo), 0.0)
+        << "the planes read back in the host's own layout: all three, as they were";
+    EXPECT_FALSE(ExchangeSegments::anyLeft());
+}
+
+TEST_F(FilterPlugin, StaleNamesOrASecondExchangeAreRefusedNeverCrossed)
+{
+    // Another user's names, as a "touch" of theirs leaves them: directories,
+    // which nobody here can open or remove.
+    const QStringList othersNames{"/dev/shm/__velmoraEffects_plane2Info-65534", "/dev/shm/__velmoraEffects_param-65534",
+                                  "/dev/shm/__velmoraEffects_lock-65534"};
+    for (const QString& name : othersNames)
+        ASSERT_TRUE(QDir().mkpath(name)) << name.toStdString();
+    // A recorded action: the replay paints without a window.
+    QFile state(home.filePath("action.state"));
+    ASSERT_TRUE(state.open(QIODevice::WriteOnly));
+    state.write("descriptor=64697270" "04" + QByteArray("none").toHex() + "\n");
+    state.close();
+    const QString in = input(photo, "photo.ppm");
+    QProcess* host = runHost(k64, {in, home.filePath("replayed.ppm"), "--state", state.fileName(), "--replay", "off"});
+    EXPECT_EQ(finished(host), 0);
+    EXPECT_TRUE(hostLog().contains("selector 3 result 0")) << "other users' names are no concern of ours"
+                                                           << hostLog().toStdString();
+    EXPECT_GT(meanDifference(cv::imread(home.filePath("replayed.ppm").toStdString()), photo), 2.0);
+    for (const QString& name : othersNames)
+        QDir().rmdir(name);
+
+    // One of our own names in the way.
+    const QString ours = ExchangeSegments::files(IPCPLANE1).at(1);
+    ASSERT_TRUE(QDir().mkpath(ours));
+    host = runHost(k64, {in, home.filePath("blocked.ppm")});
+    EXPECT_EQ(finished(host, 30000), 0);
+    EXPECT_TRUE(hostLog().contains("message \"Cannot Proceed\" \"" + ours + " is in the way")) << hostLog().toStdString();
+    EXPECT_TRUE(hostLog().contains("selector 3 result -128"));
+    QDir().rmdir(ours);
+
+    // A second exchange while the first one's program is open.
+    cv::Mat other;
+    cv::flip(photo, other, 1);
+    QProcess* first = runHost(k64, {in, home.filePath("first.ppm")});
+    const QString window = programWindow();
+    ASSERT_FALSE(window.isEmpty()) << hostLog().toStdString();
+    const QString firstLog = logFile;
+    QProcess* second = runHost(k64, {input(other, "other.ppm"), home.filePath("second.ppm")});
+    EXPECT_EQ(finished(second, 30000), 0);
+    EXPECT_TRUE(hostLog().contains("Another Strovane filter is running for this user; finish it first."))
+        << hostLog().toStdString();
+    EXPECT_TRUE(hostLog().contains("selector 3 result -128"));
+    EXPECT_EQ(meanDifference(cv::imread(home.filePath("second.ppm").toStdString()), other), 0.0);
+    logFile = firstLog;
+    press(window, "Return");
+    EXPECT_EQ(finished(first), 0);
+    const cv::Mat painted = cv::imread(home.filePath("first.ppm").toStdString());
+    EXPECT_GT(meanDifference(painted, photo), 2.0);
+    EXPECT_LT(meanDifference(painted, photo), meanDifference(painted, other)) << "the first host's own picture";
 }
 
 TEST_F(FilterPlugin, ARecordedActionReplaysWithItsPreset)
@@ -228,7 +346,7 @@ TEST_F(FilterPlugin, ARecordedActionReplaysWithItsPreset)
     QProcess* host = runHost(k64, {in, home.filePath("silent.ppm"), "--state", state, "--replay", "off"});
     EXPECT_EQ(finished(host), 0);
     EXPECT_TRUE(hostLog().contains("selector 3 result 0")) << hostLog().toStdString();
-    EXPECT_TRUE(hostLog().contains("Replaying preset " + presetId));
+    EXPECT_TRUE(hostLog().contains("Replaying preset " + presetId)) << hostLog().toStdString();
     EXPECT_FALSE(hostLog().contains("toplevel module loaded")) << "no window";
     EXPECT_TRUE(hostLog().contains("preset \"" + presetId + "\""));
     const cv::Mat silent = cv::imread(home.filePath("silent.ppm").toStdString());

@@ -56,7 +56,7 @@ struct Host {
         for (auto& p : planes)
             p.assign(std::size_t(params.rowBytes) * 30 + 64, 0xFF);
     }
-    PSImageData data() { return PSImageData(&params, planes[0].data(), planes[1].data(), planes[2].data(), nullptr, presetBlock); }
+    PSImageData data() { return PSImageData(params, planes[0].data(), planes[1].data(), planes[2].data(), nullptr, presetBlock); }
     ushort sample(int p, int x, int y) const
     {
         ushort v;
@@ -95,4 +95,20 @@ TEST(PSImageData, ThePresetIdIsKeptToItsBlock)
     data.savePresetIdToPS(QString(150, QLatin1Char('g')));
     EXPECT_EQ(data.getPresetIdFromPS(), QString(99, QLatin1Char('g'))) << "99 characters and a terminator";
     EXPECT_EQ(host.params.presetId[0], 0) << "the record itself waits for the end of the run";
+}
+
+TEST(PSImageData, TheRecordIsUsedAsItWasChecked)
+{
+    Host host;
+    PSImageData data = host.data();
+    // What the plug-in's process may write after the check.
+    host.params.rowBytes = 1 << 20;
+    host.params.width = 1 << 19;
+    host.params.height = 1 << 19;
+    host.params.isGray = 1;
+    EXPECT_TRUE(data.savePSImage(TSMat(cv::Mat(30, 50, CV_8UC3, cv::Scalar(0, 0, 255)))));
+    host.params.rowBytes = ipcRowBytes(50);
+    EXPECT_EQ(host.sample(0, 49, 29), 32767) << "written in the checked layout";
+    EXPECT_EQ(host.sample(2, 49, 29), 0) << "all three planes";
+    EXPECT_EQ(data.readImage().size(), cv::Size(50, 30));
 }

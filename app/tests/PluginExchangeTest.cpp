@@ -3,6 +3,7 @@
 // with xdotool where there is one.
 #include "ExchangeSegments.h"
 #include "ImageDifference.h"
+#include "LoopbackServer.h"
 #include "ProgramFixture.h"
 
 #include <IPCParams.h>
@@ -225,7 +226,7 @@ TEST_F(PluginExchange, RecordsThatDoNotFitTheSegmentsFailNamingTheField)
          [](FakePlugin& f) { std::memset(f.params()->presetId, 'x', sizeof f.params()->presetId); }, "presetId"},
         {"an element count larger than the segment",
          [](FakePlugin&) {
-             bip::shared_memory_object info(bip::open_only, IPCPLANE2 "Info", bip::read_write);
+             bip::shared_memory_object info(bip::open_only, IpcSegment::infoName(IPCPLANE2).c_str(), bip::read_write);
              bip::mapped_region region(info, bip::read_write);
              const std::uint64_t lie = std::uint64_t(1) << 40;
              std::memcpy(region.get_address(), &lie, sizeof lie);
@@ -309,4 +310,63 @@ TEST_F(PluginExchange, SilentReplayPaintsWithTheStoredStyleWithoutAWindow)
     EXPECT_EQ(finished(p), 0);
     EXPECT_EQ(unknown.params()->status, IPC_STATUS_DONE);
     EXPECT_TRUE(log(p).contains("painting in the default style")) << log(p).toStdString();
+}
+
+TEST_F(PluginExchange, ARecordChangedAfterTheCheckIsHarmless)
+{
+    FakePlugin plugin;
+    plugin.create(photo, QByteArray(), "", 1);
+    const cv::Mat before = plugin.readBack();
+    QProcess* p = startAsPlugin();
+    ASSERT_TRUE(waitForLog(p, "input changed inside module")) << log(p).toStdString();
+    QThread::msleep(1500);
+    // The plug-in's process writes into the record while the user works.
+    IPCParams* record = plugin.params();
+    const IPCParams checked = *record;
+    record->rowBytes = 1 << 20;
+    record->width = 1 << 19;
+    record->height = 1 << 19;
+    record->isGray = 1;
+    record->iccSize = 1 << 30;
+    press(windowOf(p), "Return");
+    EXPECT_EQ(finished(p), 0);
+    EXPECT_EQ(record->status, IPC_STATUS_DONE) << log(p).toStdString();
+    *record = checked; // the layout the plug-in wrote first, to read the planes back
+    EXPECT_TRUE(plugin.guardsIntact()) << "nothing written outside the planes";
+    EXPECT_TRUE(plugin.spareBytesAre0xFF());
+    const cv::Mat after = plugin.readBack();
+    EXPECT_GT(meanDifference(after, before), 2.0) << "painted, in the checked layout";
+    EXPECT_LT(meanDifference(after, before), 30.0);
+}
+
+TEST_F(PluginExchange, ASilentReplayAnswersAtOnceWithAnUpdateOfferOrARunningCopy)
+{
+    // A newer version on offer: the replay shows no question and leaves
+    // the day's check to the next standalone start.
+    LoopbackServer server("<?xml version=\"1.0\"?><VelmoraStrovane2><version>9.9.9</version><notes>n</notes>"
+                          "<link>https://127.0.0.1/get</link></VelmoraStrovane2>");
+    environment.insert("STROVANE_UPDATE_URL", server.url("/updates/velmorastrovane2_win.txt"));
+    {
+        FakePlugin plugin;
+        plugin.create(photo, QByteArray(), "", 0);
+        QProcess* p = startAsPlugin();
+        EXPECT_EQ(finished(p), 0);
+        EXPECT_EQ(plugin.params()->status, IPC_STATUS_DONE) << log(p).toStdString();
+    }
+    EXPECT_EQ(server.requests(), 0);
+    QSettings settings(home.filePath("config/Velmora Labs/Velmora Strovane 2.conf"), QSettings::IniFormat);
+    EXPECT_FALSE(settings.contains("LAST_AUTOUPD")) << "still due";
+
+    // A copy already runs: the replay is refused with the reason.
+    QProcess* standalone = start({});
+    ASSERT_FALSE(windowOf(standalone).isEmpty());
+    FakePlugin plugin;
+    plugin.create(photo, QByteArray(), "", 0);
+    const cv::Mat before = plugin.readBack();
+    QProcess* p = startAsPlugin();
+    EXPECT_EQ(finished(p, 20000), 0);
+    EXPECT_EQ(plugin.params()->status, IPC_STATUS_FAILED) << log(p).toStdString();
+    EXPECT_NE(std::strstr(plugin.params()->message, "already running"), nullptr) << plugin.params()->message;
+    EXPECT_EQ(meanDifference(plugin.readBack(), before), 0.0);
+    EXPECT_EQ(standalone->state(), QProcess::Running);
 }

@@ -1,5 +1,6 @@
 // The program started as a user would, under the test's X display; message
 // boxes are answered through the window system with xdotool.
+#include "AppStart.h"
 #include "ProgramFixture.h"
 
 #include <csignal>
@@ -80,5 +81,27 @@ TEST_F(Program, TwoStartsAtTheSameMomentLeaveExactlyOneCopy)
         EXPECT_EQ(winner->state(), QProcess::Running) << "round " << round;
         winner->kill();
         winner->waitForFinished(5000);
+    }
+}
+
+TEST_F(Program, ALockFileNoCopyHoldsIsTakenOver)
+{
+    // Left by a copy that died: empty, unreadable, or naming a process of
+    // another host.
+    const QString lock = environment.value("XDG_RUNTIME_DIR") + "/" + AppStart::singleInstanceKey() + ".lock";
+    const QList<QByteArray> leftovers{QByteArray(), QByteArray("\xff\xfe\x00garbage", 10),
+                                      QByteArray("999999\nvmstrovane2\nanother-host\n")};
+    for (const QByteArray& contents : leftovers) {
+        QFile file(lock);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(contents);
+        file.close();
+        QProcess* p = start({"photo.Tif"});
+        const QString window = windowOf(p);
+        ASSERT_FALSE(window.isEmpty());
+        EXPECT_EQ(xdotool({"getwindowname", window}), QStringLiteral("Velmora Strovane 2 V2.0.5"))
+            << contents.toHex().constData() << ": the main window, not the already-running box";
+        p->kill();
+        p->waitForFinished(5000);
     }
 }

@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QDesktopServices>
 #include <QEventLoop>
+#include <QLabel>
 #include <QMessageBox>
 #include <QProcess>
 #include <QSettings>
@@ -33,8 +34,14 @@ public:
                 if (!socket->readAll().contains("\r\n\r\n"))
                     return;
                 ++requests;
-                socket->write("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: "
-                              + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+                const QByteArray head = "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: "
+                    + QByteArray::number(body.size()) + "\r\n\r\n";
+                if (stall) {
+                    // Begins the answer and never ends it.
+                    socket->write(head + body.left(10));
+                    return;
+                }
+                socket->write(head + body);
                 socket->disconnectFromHost();
             });
         });
@@ -42,6 +49,7 @@ public:
     QString url() const { return QStringLiteral("http://127.0.0.1:%1/updates/velmorastrovane2_win.txt").arg(m_server.serverPort()); }
 
     QByteArray body;
+    bool stall = false;
     int requests = 0;
 
 private:
@@ -59,10 +67,14 @@ public:
 };
 
 QStringList g_warnings;
+// Everything a served link could hand to the desktop is caught.
+const char* const kSchemes[] = {"http", "https", "file", "javascript", "ftp"};
 
 struct Outcome {
+    bool finished = false; // the check came to an end
     bool boxShown = false;
     QString informative;
+    bool informativePlain = false; // shown as plain text
     QString details;
 };
 
@@ -74,7 +86,8 @@ protected:
         QCoreApplication::setOrganizationName(QStringLiteral("Velmora Labs"));
         QCoreApplication::setApplicationName(QStringLiteral("Velmora Strovane 2"));
         QSettings().remove(QStringLiteral("LAST_AUTOUPD"));
-        QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher, "open");
+        for (const char* scheme : kSchemes)
+            QDesktopServices::setUrlHandler(QLatin1String(scheme), &catcher, "open");
         g_warnings.clear();
         qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& m) {
             if (type == QtWarningMsg)
@@ -83,7 +96,8 @@ protected:
     }
     void TearDown() override
     {
-        QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+        for (const char* scheme : kSchemes)
+            QDesktopServices::unsetUrlHandler(QLatin1String(scheme));
         qInstallMessageHandler(nullptr);
         qunsetenv("STROVANE_UPDATE_URL");
     }
@@ -101,13 +115,18 @@ protected:
                 return;
             outcome.boxShown = true;
             outcome.informative = box->informativeText();
+            const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"));
+            outcome.informativePlain = label && label->textFormat() == Qt::PlainText;
             outcome.details = box->detailedText();
             QProcess::startDetached(QStringLiteral("xdotool"),
                                     {"windowfocus", "--sync", QString::number(box->winId()), "key", answer});
         });
         watcher.start(100);
         QEventLoop loop;
-        QObject::connect(&manager, &VmUpdateManager::updateCheckFinished, &loop, &QEventLoop::quit);
+        QObject::connect(&manager, &VmUpdateManager::updateCheckFinished, &loop, [&] {
+            outcome.finished = true;
+            loop.quit();
+        });
         QTimer::singleShot(30000, &loop, &QEventLoop::quit);
         manager.checkForUpdate();
         loop.exec();
@@ -127,7 +146,7 @@ QByteArray document(const char* children)
 
 TEST_F(UpdateCheck, ANewerVersionOffersTheDownloadPage)
 {
-    server.body = document("<version>2.0.6</version><notes>Faster strokes.</notes><link>http://example.invalid/get</link>");
+    server.body = document("<version>2.0.6</version><notes>Faster strokes.</notes><link>https://127.0.0.1/get</link>");
     Outcome no = check(server.url(), "Escape");
     EXPECT_TRUE(no.boxShown);
     EXPECT_TRUE(no.informative.contains(QStringLiteral("V2.0.6")));
@@ -137,7 +156,7 @@ TEST_F(UpdateCheck, ANewerVersionOffersTheDownloadPage)
     Outcome yes = check(server.url(), "Return");
     EXPECT_TRUE(yes.boxShown);
     ASSERT_EQ(catcher.opened.size(), 1) << "Yes is the default button";
-    EXPECT_EQ(catcher.opened.first(), QUrl(QStringLiteral("http://example.invalid/get")));
+    EXPECT_EQ(catcher.opened.first(), QUrl(QStringLiteral("https://127.0.0.1/get")));
 }
 
 TEST_F(UpdateCheck, VersionsCompareNumerically)
@@ -148,7 +167,7 @@ TEST_F(UpdateCheck, VersionsCompareNumerically)
     } cases[] = {{"2.0.5", false}, {"2.0.4", false}, {"2.0.5.0", false}, {"1.9.99", false}, {"garbage", false},
                  {"", false},      {"2.0.10", true},  {"2.0.6", true},    {"2.1", true},     {"10.0.0", true}};
     for (const Case& c : cases) {
-        server.body = document((QByteArray("<version>") + c.version + "</version><link>http://example.invalid/x</link>").constData());
+        server.body = document((QByteArray("<version>") + c.version + "</version><link>https://127.0.0.1/x</link>").constData());
         EXPECT_EQ(check(server.url(), "Escape").boxShown, c.offered) << c.version;
     }
 }
@@ -156,7 +175,7 @@ TEST_F(UpdateCheck, VersionsCompareNumerically)
 TEST_F(UpdateCheck, ChildrenAreTakenByPosition)
 {
     // version then link: the link sits where the notes should be.
-    server.body = document("<version>2.0.6</version><link>http://example.invalid/get</link>");
+    server.body = document("<version>2.0.6</version><link>https://127.0.0.1/get</link>");
     const Outcome o = check(server.url(), "Return");
     EXPECT_TRUE(o.boxShown);
     EXPECT_TRUE(o.details.isEmpty());
@@ -178,6 +197,58 @@ TEST_F(UpdateCheck, BrokenAnswersAreLoggedAndIgnored)
     g_warnings.clear();
     EXPECT_FALSE(check(QStringLiteral("http://127.0.0.1:1/updates/velmorastrovane2_win.txt")).boxShown);
     EXPECT_TRUE(g_warnings.contains(QStringLiteral("VmUpdateManager::autoUpd_Parse, error")));
+}
+
+TEST_F(UpdateCheck, OnlyAnHttpsLinkOnTheUpdateHostIsOpened)
+{
+    struct Case {
+        const char* link;
+        bool opened;
+    } cases[] = {
+        {"file:///tmp/evil.desktop", false},
+        {"http://127.0.0.1/get", false},
+        {"https://elsewhere.example/get", false},
+        {"https://user@127.0.0.1/get", false},
+        {"javascript:alert(1)", false},
+        {"https://127.0.0.1/downloads/strovane-2.0.6.deb", true},
+    };
+    for (const Case& c : cases) {
+        catcher.opened.clear();
+        server.body = document((QByteArray("<version>2.0.6</version><notes>n</notes><link>") + c.link + "</link>").constData());
+        const Outcome o = check(server.url(), "Return");
+        EXPECT_TRUE(o.boxShown) << c.link;
+        EXPECT_EQ(catcher.opened.size(), c.opened ? 1 : 0) << c.link;
+    }
+    qunsetenv("STROVANE_UPDATE_URL");
+    EXPECT_EQ(VmUpdateManager::updateUrl().scheme(), QStringLiteral("https")) << "the default address";
+}
+
+TEST_F(UpdateCheck, MarkupFromTheServerIsShownAsText)
+{
+    server.body = document("<version>9.9.9&lt;font size=7 color=red&gt;SECURITY ALERT&lt;img src=\"file:///etc/hostname\"&gt;</version>"
+                           "<link>https://127.0.0.1/get</link>");
+    EXPECT_FALSE(check(server.url()).boxShown) << "a version that is not a plain number offers nothing";
+
+    const QString notes = QStringLiteral("<font size=7 color=red>SECURITY ALERT</font><img src=\"file:///etc/hostname\">");
+    server.body = document(("<version>2.0.6</version><notes>" + notes.toHtmlEscaped().toUtf8() + "</notes>").constData());
+    const Outcome o = check(server.url());
+    ASSERT_TRUE(o.boxShown);
+    EXPECT_EQ(o.details, notes) << "the notes as the characters they are";
+    EXPECT_TRUE(o.informativePlain);
+}
+
+TEST_F(UpdateCheck, LargeOrSlowAnswersAreDropped)
+{
+    server.body = document(("<version>2.0.6</version><notes>" + QByteArray(10 << 20, 'x') + "</notes>").constData());
+    Outcome large = check(server.url());
+    EXPECT_TRUE(large.finished);
+    EXPECT_FALSE(large.boxShown) << "10 MB is no update document";
+
+    server.body = document("<version>2.0.6</version>");
+    server.stall = true;
+    Outcome slow = check(server.url());
+    EXPECT_TRUE(slow.finished) << "an answer that never ends is given up";
+    EXPECT_FALSE(slow.boxShown);
 }
 
 TEST_F(UpdateCheck, AtMostOneCheckADay)

@@ -3,9 +3,8 @@
 #include <TGL.h>
 #include <TGLWorkerThread.h>
 
-#include <QFile>
+#include <TImageIO.h>
 
-#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
 ESTexture::ESTexture(GLuint textureId, int width, int height)
@@ -20,20 +19,12 @@ ESTexture::Data::~Data()
 
 namespace mygl::file {
 
-ESTexture load(const QString& path, GLenum wrapMode)
+ESTexture load(const QString& path, GLenum wrapMode, int maxSide)
 {
     QOpenGLFunctions_3_3_Core* f = TGL::funcs();
-    QFile file(path);
-    if (!f || !file.open(QIODevice::ReadOnly))
-        return ESTexture();
-    const QByteArray data = file.readAll();
     cv::Mat image;
-    try {
-        image = cv::imdecode(cv::Mat(1, data.size(), CV_8U, const_cast<char*>(data.constData())), cv::IMREAD_UNCHANGED);
-    } catch (const cv::Exception&) {
-        return ESTexture();
-    }
-    if (image.empty())
+    QString error;
+    if (!f || !TImageIO::loadTexture(path, maxSide, &image, &error))
         return ESTexture();
     if (image.depth() != CV_8U)
         image.convertTo(image, CV_8U, image.depth() == CV_16U ? 1.0 / 257.0 : 255.0);

@@ -3,6 +3,7 @@
 #include "passlib_global.h"
 
 #include <QString>
+#include <TImageIO.h>
 #include <qopengl.h>
 
 #include <memory>
@@ -40,6 +41,7 @@ namespace mygl::file {
 
 // Reads an image file into an RGBA8 texture (linear filtering, the given wrap
 // mode). An unreadable file gives an empty texture.
-PASSLIB_EXPORT ESTexture load(const QString& path, GLenum wrapMode);
+// Refused (an empty texture) when a side exceeds maxSide.
+PASSLIB_EXPORT ESTexture load(const QString& path, GLenum wrapMode, int maxSide = TImageIO::kMaxTextureSide);
 
 } // namespace mygl::file

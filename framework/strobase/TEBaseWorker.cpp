@@ -3,6 +3,10 @@
 #include "TGL.h"
 #include "TUid.h"
 
+#include <opencv2/core.hpp>
+
+#include <new>
+
 QString TProcRequest::modeName(Mode mode)
 {
     switch (mode) {
@@ -38,9 +42,19 @@ QStringList TEBaseWorker::baseParamKeys() const
 QString TEBaseWorker::processProcReq(const TProcRequest& request, TSFbo& output)
 {
     m_request = request;
-    const QString error = proc(output);
-    if (error.isEmpty())
-        postProc(output);
+    QString error;
+    // A request that runs out of memory fails; the program goes on.
+    try {
+        error = proc(output);
+        if (error.isEmpty())
+            postProc(output);
+    } catch (const std::bad_alloc&) {
+        error = QStringLiteral("out of memory");
+    } catch (const cv::Exception& e) {
+        error = QString::fromStdString(e.msg);
+    }
+    if (!error.isEmpty())
+        output = TSFbo();
     m_request.reporter = nullptr;
     return error;
 }

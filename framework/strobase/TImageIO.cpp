@@ -1,13 +1,15 @@
 #include "TImageIO.h"
 
 #include "TIcc.h"
+#include "TImageDecoders.h"
+#include "TMemory.h"
+#include "TSafeFile.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-#include <QtEndian>
 
 #include <exiv2/exiv2.hpp>
+#include <opencv2/core/utils/logger.hpp>
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 #include <png.h>
@@ -19,19 +21,7 @@
 
 namespace {
 
-enum class Kind { Unknown, Jpeg, Png, Tiff };
-
-Kind kindOfData(const QByteArray& data)
-{
-    if (data.startsWith("\xff\xd8\xff"))
-        return Kind::Jpeg;
-    if (data.startsWith("\x89PNG\r\n\x1a\n"))
-        return Kind::Png;
-    // Both byte orders; the literals hold a NUL, so their length is given.
-    if (data.startsWith(QByteArray("II*\0", 4)) || data.startsWith(QByteArray("MM\0*", 4)))
-        return Kind::Tiff;
-    return Kind::Unknown;
-}
+using Kind = TImageDecoders::Kind;
 
 Kind kindOfName(const QString& path)
 {
@@ -43,38 +33,6 @@ Kind kindOfName(const QString& path)
     if (suffix == QLatin1String("tif") || suffix == QLatin1String("tiff"))
         return Kind::Tiff;
     return Kind::Unknown;
-}
-
-// The decoders fill a cut-off file with grey and call it a success. A
-// complete JPEG has its end marker after the last scan (data a camera appends
-// after it does not matter); a complete PNG ends with its IEND chunk.
-// Every chunk lies within the file, and the chunks reach IEND: libpng
-// allocates what a chunk claims before it finds the data missing (a 251-byte
-// file had it take 1.7 GB).
-bool pngChunksFit(const QByteArray& data)
-{
-    const auto* bytes = reinterpret_cast<const uchar*>(data.constData());
-    qint64 at = 8;
-    while (at + 12 <= data.size()) {
-        const quint32 length = qFromBigEndian<quint32>(bytes + at);
-        if (length > 0x7fffffffu || at + 12 + qint64(length) > data.size())
-            return false;
-        if (std::memcmp(bytes + at + 4, "IEND", 4) == 0)
-            return true;
-        at += 12 + qint64(length);
-    }
-    return false;
-}
-
-bool looksComplete(Kind kind, const QByteArray& data)
-{
-    if (kind == Kind::Jpeg) {
-        const int lastScan = data.lastIndexOf("\xff\xda");
-        return lastScan >= 0 && data.indexOf("\xff\xd9", lastScan) >= 0;
-    }
-    if (kind == Kind::Png)
-        return pngChunksFit(data);
-    return true;
 }
 
 void quietExiv2()
@@ -102,14 +60,14 @@ struct FileMetadata {
 constexpr qint64 kMaxPixels = qint64(1) << 28;
 constexpr qint64 kMaxSide = 65535;
 
-// What the pixels need from the metadata. Unreadable metadata is no reason
-// to refuse an image the decoder can read.
-FileMetadata readMetadata(const QByteArray& data)
+// What the pixels need from the metadata, read from the open file.
+// Unreadable metadata is no reason to refuse an image the decoder can read.
+FileMetadata readMetadata(const QFile& file)
 {
     quietExiv2();
     FileMetadata meta;
     try {
-        auto image = Exiv2::ImageFactory::open(bytesOf(data), long(data.size()));
+        auto image = Exiv2::ImageFactory::open(TSafeFile::samePath(file).toStdString());
         image->readMetadata();
         meta.width = image->pixelWidth();
         meta.height = image->pixelHeight();
@@ -125,6 +83,23 @@ FileMetadata readMetadata(const QByteArray& data)
     } catch (const std::exception&) {
     }
     return meta;
+}
+
+// OpenCV's own warnings would add lines to what the tools promise is one.
+void quietOpenCV()
+{
+    static const bool once = [] {
+        cv::utils::logging::setLogLevel(cv::utils::logging::LOG_LEVEL_SILENT);
+        return true;
+    }();
+    Q_UNUSED(once);
+}
+
+// What decoding a picture of this size takes at most: the decoded pixels
+// and a converted copy of them.
+qint64 decodingBytes(const QSize& size, int depth)
+{
+    return qint64(size.width()) * size.height() * 3 * (depth / 8) * 2;
 }
 
 // EXIF orientations 2 to 8 describe how the stored pixels must be turned to
@@ -395,27 +370,50 @@ bool SaveOptions::fromMetaData(const QVariantMap& meta, SaveOptions* options, QS
 
 bool load(const QString& path, TSMat* image, QString* error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("cannot open %1: %2").arg(path, file.errorString());
+    return load(path, image, error, LoadOptions());
+}
+
+bool load(const QString& path, TSMat* image, QString* error, const LoadOptions& options)
+{
+    quietOpenCV();
+    QFile file;
+    if (!TSafeFile::openForReading(path, &file, error))
         return false;
-    }
-    const QByteArray data = file.readAll();
-    const Kind kind = kindOfData(data);
+    const Kind kind = TImageDecoders::kindOf(file.read(16));
     if (kind == Kind::Unknown) {
         *error = QStringLiteral("%1 is not a JPEG, TIFF or PNG image").arg(path);
         return false;
     }
-    if (!looksComplete(kind, data)) {
-        *error = QStringLiteral("%1 is truncated").arg(path);
+    const FileMetadata meta = readMetadata(file);
+    TImageDecoders::Header header;
+    QString why;
+    const TImageDecoders::Source source{&file, nullptr};
+    if (kind != Kind::Tiff && !TImageDecoders::readHeader(kind, source, &header, &why)) {
+        *error = QStringLiteral("%1: %2").arg(path, why);
         return false;
     }
-    const FileMetadata meta = readMetadata(data);
-    if (meta.width * meta.height > kMaxPixels || meta.width > kMaxSide || meta.height > kMaxSide) {
+    const qint64 width = kind == Kind::Tiff ? meta.width : header.size.width();
+    const qint64 height = kind == Kind::Tiff ? meta.height : header.size.height();
+    if (width * height > kMaxPixels || width > kMaxSide || height > kMaxSide) {
         *error = QStringLiteral("%1 is %2 x %3 pixels; the largest picture this program paints has %4 megapixels "
                                 "and %5 pixels on a side")
-                     .arg(path).arg(meta.width).arg(meta.height).arg(kMaxPixels / 1000000).arg(kMaxSide);
+                     .arg(path).arg(width).arg(height).arg(kMaxPixels / 1000000).arg(kMaxSide);
         return false;
+    }
+    const QSize size{int(width), int(height)};
+    if (!size.isEmpty()) {
+        QString limit;
+        const qint64 need = decodingBytes(size, header.depth);
+        const qint64 have = TMemory::available(&limit);
+        if (need > have) {
+            *error = QStringLiteral("%1 is %2 x %3 pixels: decoding it takes about %4, more than the %5 of %6")
+                         .arg(path).arg(width).arg(height).arg(TMemory::describe(need), TMemory::describe(have), limit);
+            return false;
+        }
+        if (options.accept && !options.accept(size, &why)) {
+            *error = QStringLiteral("%1 is %2 x %3 pixels: %4").arg(path).arg(width).arg(height).arg(why);
+            return false;
+        }
     }
     // Headers exiv2 cannot read meet the decoder's own check at our limit.
     static const bool decoderLimited = [] {
@@ -424,41 +422,79 @@ bool load(const QString& path, TSMat* image, QString* error)
         return true;
     }();
     Q_UNUSED(decoderLimited);
+    TImageDecoders::Request request;
+    request.minSide = options.minSide;
     cv::Mat mat;
-    try {
-        const cv::Mat buffer(1, data.size(), CV_8U, const_cast<char*>(data.constData()));
-        mat = cv::imdecode(buffer, cv::IMREAD_COLOR | cv::IMREAD_ANYDEPTH | cv::IMREAD_IGNORE_ORIENTATION);
-    } catch (const cv::Exception& e) {
-        // The decoder's own size check speaks of its environment variable.
-        if (e.msg.find("CV_IO_MAX_IMAGE_PIXELS") != std::string::npos)
-            *error = QStringLiteral("%1 is too large to decode (more pixels than %2 megapixels)")
-                         .arg(path).arg(kMaxPixels / 1000000);
-        else
-            *error = QStringLiteral("cannot decode %1: %2").arg(path, QString::fromStdString(e.msg));
+    if (!TImageDecoders::decode(kind, source, request, &mat, &why)) {
+        *error = QStringLiteral("%1: %2").arg(path, why);
         return false;
-    } catch (const std::bad_alloc&) {
+    }
+    try {
+        if (mat.depth() != CV_8U && mat.depth() != CV_16U)
+            mat.convertTo(mat, CV_16U, mat.depth() == CV_32F ? 65535.0 : 1.0);
+        mat = upright(mat, meta.orientation);
+        if (!meta.iccProfile.isEmpty()) {
+            // A profile we cannot apply leaves the pixels as they are.
+            if (!TIcc::toWorkingSpace(mat, meta.iccProfile, &why))
+                qWarning("TImageIO: %s: colour profile ignored (%s)", qPrintable(path), qPrintable(why));
+        }
+    } catch (const cv::Exception&) {
         *error = QStringLiteral("%1 does not fit in memory").arg(path);
         return false;
-    }
-    if (mat.empty()) {
-        *error = QStringLiteral("cannot decode %1").arg(path);
-        return false;
-    }
-    if (mat.depth() != CV_8U && mat.depth() != CV_16U)
-        mat.convertTo(mat, CV_16U, mat.depth() == CV_32F ? 65535.0 : 1.0);
-    mat = upright(mat, meta.orientation);
-    if (!meta.iccProfile.isEmpty()) {
-        QString why;
-        // A profile we cannot apply leaves the pixels as they are.
-        if (!TIcc::toWorkingSpace(mat, meta.iccProfile, &why))
-            qWarning("TImageIO: %s: colour profile ignored (%s)", qPrintable(path), qPrintable(why));
     }
     *image = TSMat(mat);
     return true;
 }
 
+namespace {
+
+bool textureFrom(const TImageDecoders::Source& source, Kind kind, const QString& name, int maxSide, cv::Mat* image,
+                 QString* error)
+{
+    TImageDecoders::Header header;
+    if (kind != Kind::Jpeg && kind != Kind::Png) {
+        *error = QStringLiteral("%1 is not a PNG or JPEG image").arg(name);
+        return false;
+    }
+    if (!TImageDecoders::readHeader(kind, source, &header, error))
+        return false;
+    if (header.size.width() > maxSide || header.size.height() > maxSide) {
+        *error = QStringLiteral("%1 is %2 x %3 pixels, larger than the %4 pixels on a side a texture may have")
+                     .arg(name).arg(header.size.width()).arg(header.size.height()).arg(maxSide);
+        return false;
+    }
+    TImageDecoders::Request request;
+    request.keepAlpha = true;
+    return TImageDecoders::decode(kind, source, request, image, error);
+}
+
+} // namespace
+
+bool loadTexture(const QString& path, int maxSide, cv::Mat* image, QString* error)
+{
+    quietOpenCV();
+    QFile file;
+    if (!TSafeFile::openForReading(path, &file, error))
+        return false;
+    const Kind kind = TImageDecoders::kindOf(file.read(16));
+    return textureFrom({&file, nullptr}, kind, path, maxSide, image, error);
+}
+
+bool decodeTexture(const QByteArray& bytes, int maxSide, cv::Mat* image, QString* error)
+{
+    quietOpenCV();
+    return textureFrom({nullptr, &bytes}, TImageDecoders::kindOf(bytes.left(16)), QStringLiteral("the image"), maxSide,
+                       image, error);
+}
+
 bool save(const QString& path, const cv::Mat& image, const SaveOptions& options, QString* error)
 {
+    // Before the work of encoding: a link is refused whatever its target.
+    const QString problem = TSafeFile::writeProblem(path);
+    if (!problem.isEmpty()) {
+        *error = problem;
+        return false;
+    }
     const Kind kind = kindOfName(path);
     if (kind == Kind::Unknown) {
         *error = QStringLiteral("%1: unknown image format (use .png, .jpg or .tif)").arg(path);
@@ -492,25 +528,40 @@ bool save(const QString& path, const cv::Mat& image, const SaveOptions& options,
             return false;
     }
     std::vector<uchar> bytes;
-    if (!encode(kind, out, options, &bytes, error) || !addMetadata(kind, &bytes, out.size(), options, error)) {
-        *error = QStringLiteral("%1: %2").arg(path, *error);
+    try {
+        if (!encode(kind, out, options, &bytes, error) || !addMetadata(kind, &bytes, out.size(), options, error)) {
+            *error = QStringLiteral("%1: %2").arg(path, *error);
+            return false;
+        }
+    } catch (const std::bad_alloc&) {
+        *error = QStringLiteral("%1: the encoded picture does not fit in memory").arg(path);
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)
-        || file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())) != qint64(bytes.size())
-        || !file.commit()) {
-        *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-        return false;
-    }
-    return true;
+    return TSafeFile::write(path, QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()), int(bytes.size())),
+                            error);
 }
 
 bool storedLayout(const QString& path, int* depth, int* channels)
 {
+    quietOpenCV();
+    QFile file;
+    QString error;
+    if (!TSafeFile::openForReading(path, &file, &error))
+        return false;
+    const Kind kind = TImageDecoders::kindOf(file.read(16));
+    TImageDecoders::Header header;
+    if (kind == Kind::Jpeg || kind == Kind::Png) {
+        if (!TImageDecoders::readHeader(kind, {&file, nullptr}, &header, &error))
+            return false;
+        *depth = header.depth;
+        *channels = header.channels;
+        return true;
+    }
+    if (kind != Kind::Tiff)
+        return false;
     cv::Mat m;
     try {
-        m = cv::imread(QFile::encodeName(path).toStdString(), cv::IMREAD_UNCHANGED | cv::IMREAD_IGNORE_ORIENTATION);
+        m = cv::imread(TSafeFile::samePath(file).toStdString(), cv::IMREAD_UNCHANGED | cv::IMREAD_IGNORE_ORIENTATION);
     } catch (const cv::Exception&) {
         return false;
     }

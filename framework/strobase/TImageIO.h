@@ -2,8 +2,11 @@
 
 #include "TSMat.h"
 
+#include <QSize>
 #include <QString>
 #include <QVariantMap>
+
+#include <functional>
 
 // Reading and writing photographs: JPEG, TIFF and PNG, 8 or 16 bit. Reading
 // turns the image upright by its EXIF orientation and converts an embedded
@@ -12,6 +15,10 @@
 // and goes to a temporary file renamed into place: a failure leaves any
 // existing file as it was.
 namespace TImageIO {
+
+// The largest brush atlas or canvas image, on either side: sixteen times
+// the area of the ones the program ships.
+constexpr int kMaxTextureSide = 4096;
 
 enum class TiffCompression { None, Lzw, Zip };
 
@@ -33,10 +40,29 @@ struct STROBASE_EXPORT SaveOptions {
     static bool fromMetaData(const QVariantMap& metaData, SaveOptions* options, QString* error);
 };
 
+struct STROBASE_EXPORT LoadOptions {
+    // A JPEG is decoded at 1/2, 1/4 or 1/8 of its size while its longer
+    // side stays at least this (0: full size); for work that reduces it.
+    int minSide = 0;
+    // Called with the picture's size before anything is decoded: false,
+    // with the reason, refuses it (the caller's estimate of its own work).
+    std::function<bool(const QSize& size, QString* why)> accept;
+};
+
 // A missing, truncated or undecodable file is an error, never a partial
-// image.
+// image; so is anything but a regular file (a FIFO or device is refused at
+// once), and a picture whose decoding needs more memory than the machine
+// can give (the message says how much). Only the header is read before
+// that is decided; the pixels are decoded from the file as they come.
 STROBASE_EXPORT bool load(const QString& path, TSMat* image, QString* error);
-// The format follows the extension (.png, .jpg/.jpeg, .tif/.tiff).
+STROBASE_EXPORT bool load(const QString& path, TSMat* image, QString* error, const LoadOptions& options);
+// A brush atlas or canvas image as stored (BGR or BGRA, no colour
+// conversion); refused, before decoding, when a side exceeds maxSide.
+STROBASE_EXPORT bool loadTexture(const QString& path, int maxSide, cv::Mat* image, QString* error);
+// The same from the bytes of such a file.
+STROBASE_EXPORT bool decodeTexture(const QByteArray& bytes, int maxSide, cv::Mat* image, QString* error);
+// The format follows the extension (.png, .jpg/.jpeg, .tif/.tiff). A path
+// that is a symbolic link is refused: the link is never written through.
 STROBASE_EXPORT bool save(const QString& path, const cv::Mat& image, const SaveOptions& options, QString* error);
 STROBASE_EXPORT bool save(const QString& path, const cv::Mat& image, int depth, QString* error);
 // The bits per sample (8 or 16) and the channels of an image file as

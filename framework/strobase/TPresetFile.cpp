@@ -1,29 +1,25 @@
 #include "TPresetFile.h"
 
 #include "TParamType.h"
+#include "TSafeFile.h"
 #include "TVersion.h"
 
-#include <QFile>
 #include <QJsonDocument>
-#include <QSaveFile>
 
 namespace TPresetFile {
 
 // Presets are a few kilobytes; anything far larger is not one.
-static constexpr qint64 kMaxPresetBytes = 16 * 1024 * 1024;
+static constexpr qint64 kMaxPresetBytes = 1024 * 1024;
 
 bool read(const QString& path, QVariantMap* preset, QString* error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("cannot open preset %1: %2").arg(path, file.errorString());
+    QByteArray text;
+    QString why;
+    if (!TSafeFile::readSmall(path, kMaxPresetBytes, &text, &why)) {
+        *error = QStringLiteral("cannot read preset: %1").arg(why);
         return false;
     }
-    if (file.size() > kMaxPresetBytes) {
-        *error = QStringLiteral("preset %1 is too large to be a preset").arg(path);
-        return false;
-    }
-    if (!fromText(file.readAll(), preset, error)) {
+    if (!fromText(text, preset, error)) {
         *error = QStringLiteral("preset %1 %2").arg(path, *error);
         return false;
     }
@@ -79,15 +75,9 @@ QJsonObject toJson(const QVariantMap& preset)
 
 bool write(const QString& path, const QVariantMap& preset, QString* error)
 {
-    const QJsonObject root = toJson(preset);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = QStringLiteral("cannot write preset %1: %2").arg(path, file.errorString());
-        return false;
-    }
-    file.write(QJsonDocument(root).toJson(QJsonDocument::Indented));
-    if (!file.commit()) {
-        *error = QStringLiteral("cannot write preset %1: %2").arg(path, file.errorString());
+    QString why;
+    if (!TSafeFile::write(path, QJsonDocument(toJson(preset)).toJson(QJsonDocument::Indented), &why)) {
+        *error = QStringLiteral("preset: %1").arg(why);
         return false;
     }
     return true;

@@ -5,6 +5,7 @@
 #include "ProgramFixture.h"
 
 #include <QFile>
+#include <QSettings>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -276,4 +277,31 @@ TEST_F(GimpPlugin, InGimpsWindowThePaintingIsOneUndoStep)
     ASSERT_EQ(afterUndo.size(), photo.size());
     EXPECT_GT(meanDifference(afterPainting, photo), 2.0) << "painted";
     EXPECT_EQ(cv::norm(afterUndo, photo, cv::NORM_INF), 0.0) << "one Ctrl+Z takes all of it back";
+}
+
+TEST_F(GimpPlugin, AnAnswerWithALyingLayoutIsHarmless)
+{
+    // A program that answers "done" with a record whose sizes and gray flag
+    // are not the ones the plug-in wrote.
+    const QString fake = home.filePath("fake");
+    QDir().mkpath(fake);
+    ASSERT_TRUE(QFile::link(QStringLiteral(FAKE_PROGRAM), fake + "/vmstrovane2"));
+    QDir(home.path()).mkpath("xdg/Velmora Labs");
+    QSettings system(home.filePath("xdg/Velmora Labs/Velmora Strovane 2.conf"), QSettings::IniFormat);
+    system.setValue("InstallPath", fake);
+    system.sync();
+    environment.insert("XDG_CONFIG_DIRS", home.filePath("xdg"));
+    environment.insert("STROVANE_FAKE_ANSWER", "lying");
+
+    cv::Mat gray;
+    cv::cvtColor(photo, gray, cv::COLOR_BGR2GRAY);
+    const QString in = home.filePath("gray-in.png"), out = home.filePath("gray-out.png");
+    cv::imwrite(in.toStdString(), gray);
+    QProcess* gimp = startGimp(paintCommands(in, out, "RUN-NONINTERACTIVE", QString()));
+    ASSERT_TRUE(finishes(gimp)) << log(gimp).toStdString();
+    EXPECT_FALSE(log(gimp).contains("crashed")) << log(gimp).toStdString();
+    const cv::Mat back = cv::imread(out.toStdString(), cv::IMREAD_UNCHANGED);
+    ASSERT_EQ(back.size(), gray.size()) << log(gimp).toStdString();
+    EXPECT_EQ(cv::norm(back, gray, cv::NORM_INF), 0.0) << "the planes read back in the plug-in's own layout";
+    EXPECT_FALSE(ExchangeSegments::anyLeft());
 }

@@ -2,21 +2,29 @@
 
 #include "StrovaneModule.h"
 #include "StrovaneParams.h"
+#include "stages/SizePolicy.h"
 
 #include <Strobase.h>
 #include <TEFactory.h>
 #include <TEffect.h>
 #include <TImageIO.h>
+#include <TMemory.h>
 #include <TPresetFile.h>
 #include <TPrivateDisplay.h>
+#include <TSafeFile.h>
 
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QGuiApplication>
 
+#include <opencv2/imgproc.hpp>
+
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <memory>
+#include <new>
 #include <unistd.h>
 
 namespace {
@@ -99,17 +107,64 @@ QStringList splitAssignments(const QString& text)
     return result;
 }
 
-int runRender(int& argc, char** argv, const RenderOptions& options)
+namespace {
+
+// The longer side brought down to side, the shape kept.
+QSize reduced(const QSize& size, int side)
 {
-    TSMat input;
+    const int longer = std::max(size.width(), size.height());
+    if (longer <= side)
+        return size;
+    const double scale = double(side) / longer;
+    return QSize(std::max(1, int(std::lround(size.width() * scale))), std::max(1, int(std::lround(size.height() * scale))));
+}
+
+// The picture as the render takes it: refused before it is decoded when
+// painting it needs more memory than the render may take; in low-resolution
+// mode reduced to the working size (decoded reduced where the format allows).
+bool loadInput(const RenderOptions& options, TSMat* input, QString* error)
+{
+    TImageIO::LoadOptions load;
+    if (options.lowResolution)
+        load.minSide = SizePolicy::kWorkingSide;
+    load.accept = [&](const QSize& size, QString* why) {
+        const QSize input = options.lowResolution ? reduced(size, SizePolicy::kWorkingSide) : size;
+        const QSize working(std::max(1, input.width() / options.decimation), std::max(1, input.height() / options.decimation));
+        const qint64 need = SizePolicy::memoryOf(input, working);
+        QString limit = QStringLiteral("--max-memory");
+        const qint64 have = options.maxMemory > 0 ? options.maxMemory : TMemory::available(&limit);
+        if (need <= have)
+            return true;
+        *why = QStringLiteral("painting it needs about %1, more than the %2 of %3 (--low-resolution or --decimation "
+                              "need less; --max-memory sets the limit)")
+                   .arg(TMemory::describe(need), TMemory::describe(have), limit);
+        return false;
+    };
+    if (!TImageIO::load(options.input, input, error, load))
+        return false;
+    if (options.lowResolution && std::max(input->width(), input->height()) > SizePolicy::kWorkingSide) {
+        const QSize size = reduced(QSize(input->width(), input->height()), SizePolicy::kWorkingSide);
+        cv::Mat small;
+        cv::resize(input->mat(), small, cv::Size(size.width(), size.height()), 0, 0, cv::INTER_AREA);
+        *input = TSMat(small);
+    }
+    return true;
+}
+
+int render(int& argc, char** argv, const RenderOptions& options)
+{
     QString error;
-    if (!TImageIO::load(options.input, &input, &error))
-        return fail(error);
     const QString suffix = QFileInfo(options.output).suffix().toLower();
     if (!QStringList{"png", "jpg", "jpeg", "tif", "tiff"}.contains(suffix))
         return fail(QStringLiteral("%1: unknown output format (use .png, .jpg or .tif)").arg(options.output));
     if (options.depth == 16 && (suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg")))
         return fail(QStringLiteral("JPEG files hold 8 bits per channel only"));
+    const QString unwritable = TSafeFile::writeProblem(options.output);
+    if (!unwritable.isEmpty())
+        return fail(unwritable);
+    TSMat input;
+    if (!loadInput(options, &input, &error))
+        return fail(error);
     TPrivateDisplay display;
     if (!display.ensure(&error))
         return fail(error);
@@ -189,4 +244,18 @@ int runRender(int& argc, char** argv, const RenderOptions& options)
     std::fprintf(stderr, "strovane-render: wrote %s (%dx%d)\n", qPrintable(options.output), result.width(),
                  result.height());
     return 0;
+}
+
+} // namespace
+
+int runRender(int& argc, char** argv, const RenderOptions& options)
+{
+    // What runs out of memory on the way ends the render, not the process.
+    try {
+        return render(argc, argv, options);
+    } catch (const std::bad_alloc&) {
+        return fail(QStringLiteral("out of memory"));
+    } catch (const cv::Exception& e) {
+        return fail(QStringLiteral("out of memory (%1)").arg(QString::fromStdString(e.msg)));
+    }
 }

@@ -17,6 +17,7 @@ struct RenderOptions {
     int pngCompression = 1;
     bool stats = false;
     QString tgrcFolder;
+    qint64 maxMemory = 0; // bytes the render may take; 0: what the machine can give
 };
 
 // Splits "a=1,reveal_center=0.3,0.4" into {"a=1", "reveal_center=0.3,0.4"}:

@@ -5,6 +5,7 @@
 
 #include <TEBase.h>
 #include <TEFactory.h>
+#include <TMemory.h>
 
 #include <QCommandLineParser>
 #include <QLoggingCategory>
@@ -32,7 +33,10 @@ const char* const kUsage =
     "                           again with the same engine and caches (repeatable);\n"
     "                           OUTPUT holds the last result\n"
     "  --decimation N           render at 1/N of the size (default 1)\n"
-    "  --low-resolution         cap the painting at 2048 pixels on its longest side\n"
+    "  --low-resolution         paint and write at most 2048 pixels on the longest side\n"
+    "  --max-memory SIZE        the memory the render may take (4G, 512M); a picture\n"
+    "                           that needs more is refused before it is decoded\n"
+    "                           (default: what the machine can give)\n"
     "  --depth 8|16             bits per channel of PNG and TIFF output (default 8)\n"
     "  --png-compression 0-9    zlib level of PNG output (default 1: fast, larger)\n"
     "  --tgrc DIR               brush and canvas folder (default: tgrc beside the program)\n"
@@ -75,8 +79,9 @@ int main(int argc, char** argv)
     const QCommandLineOption pngCompression(QStringLiteral("png-compression"), QString(), QStringLiteral("LEVEL"));
     const QCommandLineOption tgrc(QStringLiteral("tgrc"), QString(), QStringLiteral("DIR"));
     const QCommandLineOption stats(QStringLiteral("stats"));
+    const QCommandLineOption maxMemory(QStringLiteral("max-memory"), QString(), QStringLiteral("SIZE"));
     parser.addOptions({help, version, list, convert, verbose, preset, set, then, decimation, lowResolution, depth, pngCompression, tgrc,
-                       stats});
+                       stats, maxMemory});
     if (!parser.parse(arguments))
         return fail(parser.errorText());
 
@@ -126,6 +131,11 @@ int main(int argc, char** argv)
         options.pngCompression = parser.value(pngCompression).toInt(&ok);
         if (!ok || options.pngCompression < 0 || options.pngCompression > 9)
             return fail(QStringLiteral("--png-compression is 0 to 9"));
+    }
+    if (parser.isSet(maxMemory)) {
+        options.maxMemory = TMemory::parseSize(parser.value(maxMemory));
+        if (options.maxMemory <= 0)
+            return fail(QStringLiteral("--max-memory takes a size such as 4G or 512M"));
     }
     options.lowResolution = parser.isSet(lowResolution);
     options.stats = parser.isSet(stats);

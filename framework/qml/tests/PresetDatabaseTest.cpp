@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <opencv2/imgcodecs.hpp>
 
 namespace {
 
@@ -181,4 +182,20 @@ TEST(BrushSetImport, ChecksTheSetAndCopiesItOnlyWhole)
     EXPECT_FALSE(importer.importBrushSet(QUrl::fromLocalFile(source.filePath(other + ".json"))).isEmpty())
         << "no atlas";
     EXPECT_FALSE(QFile::exists(target.filePath(other + ".json")));
+}
+
+TEST(BrushSetImport, AnAtlasLargerThanTheLimitIsRefusedBeforeItIsDecoded)
+{
+    QTemporaryDir source, target;
+    const QString guid = "3f6c2a10-5b7e-4c1d-9a8f-0e2d4b6c8a03";
+    // A one-colour 16000 x 16000 atlas: a few hundred KB as a file, 1 GB
+    // once decoded.
+    std::vector<uchar> png;
+    cv::imencode(".png", cv::Mat(16000, 16000, CV_8UC1, cv::Scalar(9)), png);
+    writeFile(source.filePath(guid + "normal.png"), QByteArray(reinterpret_cast<const char*>(png.data()), int(png.size())));
+    writeFile(source.filePath(guid + ".json"), R"({"name": "Huge", "frames": [{"frame": {"x": 0, "y": 0, "w": 32, "h": 32}}]})");
+    TBrushSetImporter importer(target.path(), nullptr);
+    const QString why = importer.importBrushSet(QUrl::fromLocalFile(source.filePath(guid + ".json")));
+    EXPECT_TRUE(why.contains("16000 x 16000")) << why.toStdString();
+    EXPECT_FALSE(QFile::exists(target.filePath(guid + ".json")));
 }

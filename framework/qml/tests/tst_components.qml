@@ -5,6 +5,7 @@ import TControls 1.0
 import TComponents 1.0
 import TEImageIO 1.0
 import TEStrovane 1.0
+import TPresets 1.0
 
 // Every framework component comes up without errors and behaves as the
 // shell relies on.
@@ -113,6 +114,73 @@ Item {
             var png = Qt.createComponent("qrc:/TComponents/TSavePngDialog.qml").createObject(root)
             verify(["None", "Fast", "Normal", "Best"].indexOf(png.tiffCompression) >= 0)
             png.destroy()
+        }
+
+        // The item under item (its children and content) whose text is text.
+        function textShowing(item, text) {
+            if (!item)
+                return null
+            if (item.text === text && item.textFormat !== undefined)
+                return item
+            var below = []
+            for (var c = 0; item.children && c < item.children.length; ++c)
+                below.push(item.children[c])
+            if (item.contentItem)
+                below.push(item.contentItem)
+            for (var i = 0; i < below.length; ++i) {
+                var found = textShowing(below[i], text)
+                if (found)
+                    return found
+            }
+            return null
+        }
+        // Shown as the characters it is: laid out as the text set plainly.
+        function showsItsCharacters(label, text) {
+            verify(label !== null, "shown: " + text)
+            compare(label.textFormat, Text.PlainText)
+            var plain = Qt.createQmlObject('import QtQuick 2.5; Text { textFormat: Text.PlainText }', root)
+            plain.font = label.font
+            plain.wrapMode = label.wrapMode
+            plain.elide = label.elide
+            plain.width = label.width
+            plain.text = text
+            verify(Math.abs(label.contentWidth - plain.contentWidth) < 1, "as wide as the plain text")
+            verify(Math.abs(label.contentHeight - plain.contentHeight) < 1, "as high as the plain text")
+            plain.destroy()
+        }
+        readonly property string markup: "<u>Im</u><font size=7 color=red>ported</font><img src=\"file:///etc/hostname\">"
+
+        function test_namesAndMessagesFromOutsideShowTheirCharacters() {
+            // A brush set named with markup, imported while a browser lists
+            // the brushes: it is listed at once, by its name's characters.
+            var browser = Qt.createComponent("qrc:/TComponents/TextureBrowser.qml").createObject(root, { kind: "brushsets" })
+            var guid = "0e3c3a8e-8f4b-4e8a-9d59-1b1f0c8c7a12"
+            verify(findChild(browser, "texture-" + guid) === null)
+            var importer = Qt.createComponent("qrc:/TPresets/TViewImportBrush.qml").createObject(root)
+            compare(importer.importFrom(probe.makeBrushSet(guid, markup)), "")
+            var tile = findChild(browser, "texture-" + guid)
+            verify(tile !== null, "listed without a restart")
+            showsItsCharacters(textShowing(tile, markup), markup)
+            browser.currentGuid = guid
+            showsItsCharacters(textShowing(browser, qsTr("") + ": " + markup), ": " + markup)
+            importer.destroy()
+            browser.destroy()
+
+            // A style named after a file.
+            var panel = Qt.createComponent("qrc:/TEStrovane/TStylePanel.qml").createObject(root, {
+                width: 400, height: 400, database: { styles: [{ guid: "g1", name: markup, thumbnail: "" }] } })
+            waitForRendering(panel)
+            showsItsCharacters(textShowing(findChild(panel, "styleGrid"), markup), markup)
+            panel.message = markup
+            showsItsCharacters(textShowing(panel, markup), markup)
+            panel.destroy()
+
+            // A message that holds a name.
+            var dialog = Qt.createComponent("qrc:/TControls/TMessageDialog.qml").createObject(root)
+            dialog.show(markup)
+            showsItsCharacters(textShowing(dialog.messageDialog.contentItem, markup), markup)
+            dialog.messageDialog.answer("ok")
+            dialog.destroy()
         }
 
         function test_utils() {

@@ -1,19 +1,26 @@
 #include <TIcc.h>
 #include <TImageIO.h>
+#include <TMemory.h>
+#include <TPresetFile.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <exiv2/exiv2.hpp>
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cmath>
 #include <csignal>
+#include <zlib.h>
 #include <functional>
 #include <memory>
 
@@ -439,4 +446,209 @@ TEST(ImageIO, FailedWritesLeaveEverythingAsItWas)
     EXPECT_TRUE(error.startsWith("cannot write")) << error.toStdString();
     EXPECT_EQ(readAll(path), before) << "the old file is intact";
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.tif"}) << "no temporary left";
+}
+
+namespace {
+
+// What the call wrote to the process's stderr.
+QByteArray stderrOf(const std::function<void()>& call)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("stderr");
+    std::fflush(stderr);
+    const int saved = ::dup(2);
+    const int file = ::open(qPrintable(path), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ::dup2(file, 2);
+    call();
+    std::fflush(stderr);
+    ::dup2(saved, 2);
+    ::close(saved);
+    ::close(file);
+    return readAll(path);
+}
+
+// A PNG that claims a size and holds no pixels.
+QByteArray pngHeaderOnly(quint32 width, quint32 height)
+{
+    auto be32 = [](quint32 v) { return QByteArray::fromHex(QByteArray::number(v, 16).rightJustified(8, '0')); };
+    auto chunk = [&](const QByteArray& typeAndData) {
+        return be32(quint32(typeAndData.size() - 4)) + typeAndData
+            + be32(quint32(crc32(0, reinterpret_cast<const Bytef*>(typeAndData.constData()), uInt(typeAndData.size()))));
+    };
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR" + be32(width) + be32(height) + QByteArray("\x08\x02\x00\x00\x00", 5))
+        + chunk("IEND");
+}
+
+// The JPEG with its frame header claiming rows times its height.
+QByteArray jpegClaimingMoreRows(const QByteArray& jpeg, int times)
+{
+    QByteArray lying = jpeg;
+    const int sof = lying.indexOf("\xff\xc0");
+    const int height = (uchar(lying[sof + 5]) << 8 | uchar(lying[sof + 6])) * times;
+    lying[sof + 5] = char(height >> 8);
+    lying[sof + 6] = char(height & 0xff);
+    return lying;
+}
+
+} // namespace
+
+TEST(ImageIO, OnlyRegularFilesAreReadAndAtOnce)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("pipe.jpg");
+    ASSERT_EQ(::mkfifo(qPrintable(fifo), 0600), 0);
+    QDir().mkdir(dir.filePath("folder.png"));
+    for (const QString& path : {QStringLiteral("/dev/zero"), fifo, dir.filePath("folder.png")}) {
+        TSMat image;
+        QString error;
+        EXPECT_FALSE(TImageIO::load(path, &image, &error)) << path.toStdString();
+        EXPECT_TRUE(error.contains("not a regular file") || error.contains("is a folder")) << error.toStdString();
+        int depth = 0, channels = 0;
+        EXPECT_FALSE(TImageIO::storedLayout(path, &depth, &channels)) << path.toStdString();
+        QVariantMap preset;
+        EXPECT_FALSE(TPresetFile::read(path, &preset, &error)) << path.toStdString();
+        EXPECT_TRUE(error.contains("not a regular file") || error.contains("is a folder")) << error.toStdString();
+    }
+}
+
+TEST(ImageIO, AJpegThatEndsBeforeItsPictureIsTruncatedNotGrey)
+{
+    QTemporaryDir dir;
+    const QByteArray jpeg = encoded(".jpg", gradient(120, 40, CV_8U));
+    struct Case {
+        const char* name;
+        QByteArray content;
+    } cases[] = {
+        {"ten-times-the-rows.jpg", jpegClaimingMoreRows(jpeg, 10)},
+        {"cut-then-ended.jpg", jpeg.left(jpeg.size() * 2 / 3) + QByteArray("\xff\xd9", 2)},
+    };
+    for (const Case& c : cases) {
+        const QString path = dir.filePath(QLatin1String(c.name));
+        writeAll(path, c.content);
+        TSMat image;
+        QString error;
+        EXPECT_FALSE(TImageIO::load(path, &image, &error)) << c.name;
+        EXPECT_TRUE(error.contains("truncated")) << c.name << ": " << error.toStdString();
+    }
+}
+
+TEST(ImageIO, TheDecodersWriteNothingToTheTerminal)
+{
+    QTemporaryDir dir;
+    const QByteArray jpeg = encoded(".jpg", gradient(120, 40, CV_8U));
+    QByteArray badCrc = encoded(".png", gradient(120, 40, CV_8U));
+    const int idat = badCrc.indexOf("IDAT");
+    badCrc[idat + 10] = char(badCrc[idat + 10] ^ 0x55);
+    QByteArray corruptJpeg = jpeg;
+    const int scan = corruptJpeg.indexOf("\xff\xda") + 40;
+    for (int i = 0; i < 40; ++i)
+        corruptJpeg[scan + i] = char(0x3c);
+    QByteArray corruptTiff = encoded(".tif", gradient(120, 40, CV_8U));
+    corruptTiff.truncate(corruptTiff.size() / 2);
+    struct Case {
+        const char* name;
+        QByteArray content;
+    } cases[] = {
+        {"more-rows.jpg", jpegClaimingMoreRows(jpeg, 10)},
+        {"corrupt.jpg", corruptJpeg},
+        {"bad-crc.png", badCrc},
+        {"cut.tif", corruptTiff},
+        {"not-an-image.png", QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(300, 'z')},
+    };
+    for (const Case& c : cases) {
+        const QString path = dir.filePath(QLatin1String(c.name));
+        writeAll(path, c.content);
+        const QByteArray printed = stderrOf([&] {
+            TSMat image;
+            QString error;
+            TImageIO::load(path, &image, &error);
+        });
+        EXPECT_TRUE(printed.isEmpty()) << c.name << ": " << printed.constData();
+    }
+}
+
+TEST(ImageIO, OutputThroughASymbolicLinkIsRefused)
+{
+    QTemporaryDir dir;
+    const QString victim = dir.filePath("victim.txt");
+    writeAll(victim, "keep me");
+    struct Case {
+        const char* link;
+        QString target;
+    } cases[] = {{"painting.png", victim}, {"style.json", victim}, {"dangling.tif", dir.filePath("nowhere.tif")}};
+    for (const Case& c : cases) {
+        const QString link = dir.filePath(QLatin1String(c.link));
+        ASSERT_TRUE(QFile::link(c.target, link));
+        QString error;
+        const bool written = QString(c.link).endsWith(".json")
+            ? TPresetFile::write(link, {{QStringLiteral("version"), QStringLiteral("2.0")}, {QStringLiteral("params"), QVariantMap()}}, &error)
+            : TImageIO::save(link, gradient(40, 30, CV_8U), 8, &error);
+        EXPECT_FALSE(written) << c.link;
+        EXPECT_TRUE(error.contains("symbolic link")) << c.link << ": " << error.toStdString();
+        EXPECT_TRUE(QFileInfo(link).isSymLink()) << c.link << ": the link stays a link";
+    }
+    EXPECT_EQ(readAll(victim), QByteArray("keep me"));
+    EXPECT_FALSE(QFile::exists(dir.filePath("nowhere.tif")));
+}
+
+TEST(ImageIO, TexturesLargerThanTheLimitAreRefusedBeforeDecoding)
+{
+    QTemporaryDir dir;
+    const QString small = dir.filePath("atlas.png"), huge = dir.filePath("huge.png");
+    ASSERT_TRUE(cv::imwrite(small.toStdString(), cv::Mat(32, 64, CV_8UC4, cv::Scalar(1, 2, 3, 4))));
+    writeAll(huge, pngHeaderOnly(16000, 16000));
+    cv::Mat texture;
+    QString error;
+    ASSERT_TRUE(TImageIO::loadTexture(small, TImageIO::kMaxTextureSide, &texture, &error)) << error.toStdString();
+    EXPECT_EQ(texture.size(), cv::Size(64, 32));
+    EXPECT_EQ(texture.channels(), 4);
+    EXPECT_FALSE(TImageIO::loadTexture(huge, TImageIO::kMaxTextureSide, &texture, &error));
+    EXPECT_TRUE(error.contains("16000 x 16000")) << error.toStdString();
+    EXPECT_FALSE(TImageIO::decodeTexture(readAll(huge), TImageIO::kMaxTextureSide, &texture, &error));
+}
+
+TEST(ImageIO, APictureTheMachineCannotDecodeIsRefusedWithTheFigures)
+{
+    // In a child whose address space is limited to 2 GB more than it uses.
+    QTemporaryDir dir;
+    const QString huge = dir.filePath("huge.png");
+    writeAll(huge, pngHeaderOnly(16000, 16000));
+    const QString report = dir.filePath("report");
+    const pid_t child = fork();
+    if (child == 0) {
+        rlimit limit{};
+        QFile status(QStringLiteral("/proc/self/status"));
+        status.open(QIODevice::ReadOnly);
+        const QByteArray text = status.readAll();
+        const int at = text.indexOf("VmSize:");
+        const qint64 used = text.mid(at + 7, text.indexOf('\n', at) - at - 7).trimmed().split(' ').first().toLongLong() * 1024;
+        limit.rlim_cur = limit.rlim_max = rlim_t(used + (qint64(2) << 30));
+        setrlimit(RLIMIT_AS, &limit);
+        TSMat image;
+        QString error;
+        const bool loaded = TImageIO::load(huge, &image, &error);
+        writeAll(report, loaded ? QByteArray("loaded") : error.toUtf8());
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << "no crash";
+    const QString error = QString::fromUtf8(readAll(report));
+    EXPECT_TRUE(error.contains("decoding it takes about 1.4 GB")) << error.toStdString();
+    EXPECT_TRUE(error.contains("address-space limit")) << error.toStdString();
+}
+
+TEST(Memory, SizesAreReadAsPeopleWriteThem)
+{
+    struct Case {
+        const char* text;
+        qint64 bytes;
+    } cases[] = {{"4G", qint64(4) << 30}, {"512M", qint64(512) << 20}, {"1.5g", qint64(3) << 29},
+                 {"2048K", qint64(2) << 20}, {"1000000", 1000000}, {"3 GB", qint64(3) << 30},
+                 {"", -1}, {"lots", -1}, {"-1G", -1}, {"4X", -1}};
+    for (const Case& c : cases)
+        EXPECT_EQ(TMemory::parseSize(QString::fromLatin1(c.text)), c.bytes) << c.text;
+    EXPECT_GT(TMemory::available(), 0);
+    EXPECT_EQ(TMemory::describe(qint64(3) << 29), QStringLiteral("1.5 GB"));
+    EXPECT_EQ(TMemory::describe(qint64(300) << 20), QStringLiteral("300 MB"));
 }

@@ -21,6 +21,7 @@ TToolBar {
         Item { Layout.fillWidth: true }
         Text {
             id: caption
+            textFormat: Text.PlainText
             color: TC.colorText
             font.pointSize: TC.fontSizeStd
             horizontalAlignment: Text.AlignRight

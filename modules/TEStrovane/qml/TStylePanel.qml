@@ -143,6 +143,7 @@ Item {
             visible: _top.message !== ""
             width: parent.width
             text: _top.message
+            textFormat: Text.PlainText
             wrapMode: Text.WordWrap
             color: TC.colorError
             font.pointSize: TC.fontSizeSmall

@@ -4,6 +4,7 @@
 #include "../StrovaneParams.h"
 
 #include <Strobase.h>
+#include <TSafeFile.h>
 
 #include <QColor>
 #include <QDebug>
@@ -58,10 +59,12 @@ TStrovaneWorker::BrushSet TStrovaneWorker::readBrushAtlas(const QString& path)
 {
     BrushSet set;
     set.path = path;
-    QFile file(path);
+    QByteArray description;
+    QString error;
     QJsonObject root;
-    if (file.open(QIODevice::ReadOnly | QIODevice::Text))
-        root = QJsonDocument::fromJson(file.readAll()).object();
+    // A description of far more than the frames used is no brush set.
+    if (TSafeFile::readSmall(path, 4 * 1024 * 1024, &description, &error))
+        root = QJsonDocument::fromJson(description).object();
     const QJsonObject size = root.value(QStringLiteral("meta")).toObject().value(QStringLiteral("size")).toObject();
     const double W = size.value(QStringLiteral("w")).toDouble();
     const double H = size.value(QStringLiteral("h")).toDouble();

@@ -26,3 +26,11 @@ SizePolicy SizePolicy::of(const QSize& input, const QSize& request, bool lowReso
     }
     return p;
 }
+
+qint64 SizePolicy::memoryOf(const QSize& input, const QSize& working)
+{
+    constexpr qint64 kFixed = qint64(400) << 20;
+    constexpr qint64 kPerInputPixel = 20;
+    constexpr qint64 kPerWorkingPixel = 25;
+    return kFixed + kPerInputPixel * input.width() * input.height() + kPerWorkingPixel * working.width() * working.height();
+}

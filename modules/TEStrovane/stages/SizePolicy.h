@@ -14,4 +14,10 @@ struct SizePolicy {
     double reduction;           // working / request size (1: none)
 
     static SizePolicy of(const QSize& input, const QSize& request, bool lowResolution);
+
+    // The peak memory of an output request on an input of this size painted
+    // at working size: the process and the GL driver's own, then per pixel
+    // of the input and of the painting (measured with llvmpipe: 1000 to
+    // 8000 pixels square, full size and at a quarter, stay below it).
+    static qint64 memoryOf(const QSize& input, const QSize& working);
 };

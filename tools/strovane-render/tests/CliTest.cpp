@@ -1,9 +1,11 @@
 #include <QDir>
 #include <QThread>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include <opencv2/imgcodecs.hpp>
@@ -12,7 +14,12 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -24,13 +31,93 @@ struct CliRun {
     QByteArray err;
 };
 
-CliRun render(const QStringList& args)
+// The system's environment, with a runtime folder where it has none (Qt
+// would add a line about it to what the renderer prints).
+QProcessEnvironment renderEnvironment()
+{
+    static QTemporaryDir runtime;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (!env.contains(QStringLiteral("XDG_RUNTIME_DIR"))) {
+        QFile::setPermissions(runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    }
+    return env;
+}
+
+CliRun render(const QStringList& args, int timeoutMs = 300000)
 {
     QProcess p;
+    p.setProcessEnvironment(renderEnvironment());
     p.start(QStringLiteral(STROVANE_RENDER), args);
-    p.waitForFinished(300000);
+    if (!p.waitForFinished(timeoutMs)) {
+        p.kill();
+        p.waitForFinished();
+        return {-2, QByteArray(), "timed out"};
+    }
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
             p.readAllStandardError()};
+}
+
+// The render under a command that limits it (prlimit); its exit code and
+// its peak memory in kilobytes, as the system counted them.
+struct Measured {
+    int exitCode;
+    long peakKB;
+    QByteArray err;
+};
+Measured renderMeasured(const QStringList& args, const QStringList& limit = {})
+{
+    QTemporaryDir dir;
+    const QByteArray errPath = QFile::encodeName(dir.filePath("err"));
+    std::vector<QByteArray> words;
+    for (const QString& a : limit + QStringList{QStringLiteral(STROVANE_RENDER)} + args)
+        words.push_back(QFile::encodeName(a));
+    std::vector<char*> argv;
+    for (QByteArray& w : words)
+        argv.push_back(w.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_t pid = 0;
+    std::vector<QByteArray> variables;
+    for (const QString& v : renderEnvironment().toStringList())
+        variables.push_back(v.toLocal8Bit());
+    std::vector<char*> envp;
+    for (QByteArray& v : variables)
+        envp.push_back(v.data());
+    envp.push_back(nullptr);
+    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
+        return {-3, 0, "cannot start"};
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    QFile err(dir.filePath("err"));
+    err.open(QIODevice::ReadOnly);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, usage.ru_maxrss, err.readAll()};
+}
+
+// A small JPEG whose frame header claims width x height.
+QByteArray jpegClaiming(int width, int height)
+{
+    std::vector<uchar> bytes;
+    cv::imencode(".jpg", cv::Mat(64, 64, CV_8UC3, cv::Scalar(90, 120, 150)), bytes);
+    QByteArray jpeg(reinterpret_cast<const char*>(bytes.data()), int(bytes.size()));
+    const int sof = jpeg.indexOf("\xff\xc0");
+    jpeg[sof + 5] = char(height >> 8);
+    jpeg[sof + 6] = char(height & 0xff);
+    jpeg[sof + 7] = char(width >> 8);
+    jpeg[sof + 8] = char(width & 0xff);
+    return jpeg;
+}
+
+void writeFile(const QString& path, const QByteArray& data)
+{
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(data);
 }
 
 QString data(const char* name)
@@ -309,6 +396,7 @@ TEST(RenderCli, AFullDiskKeepsTheOldFileAndLeavesNoPartialOne)
     const CliRun r = render({"--decimation", "4", kExample, out});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.err.contains("cannot write")) << r.err.constData();
+    EXPECT_TRUE(r.err.contains("No space left on device")) << "the reason, not \"Unknown error\"";
     EXPECT_EQ(contents(out), before);
     EXPECT_EQ(QDir(dir.filePath("full")).entryList(QDir::Files | QDir::Hidden), QStringList{"out.png"});
     ::umount(folder.constData());
@@ -398,4 +486,110 @@ TEST(RenderCli, ABrokenBrushSetOrCanvasPaintsWithoutItAndSaysSoOnce)
         cv::meanStdDev(cv::imread(out.filePath("out.png").toStdString()), mean, sd);
         EXPECT_GT(sd[0] + sd[1] + sd[2], 10.0) << c.what << ": a painting, not a flat colour";
     }
+}
+
+TEST(RenderCli, OutputThroughASymbolicLinkIsRefused)
+{
+    QTemporaryDir dir;
+    const QString victim = dir.filePath("victim.txt"), link = dir.filePath("link.png");
+    writeFile(victim, "keep me");
+    ASSERT_TRUE(QFile::link(victim, link));
+    const CliRun r = render({"--decimation", "8", kExample, link});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.contains("symbolic link")) << r.err.constData();
+    EXPECT_EQ(r.err.count('\n'), 1) << r.err.constData();
+    EXPECT_EQ(contents(victim), QByteArray("keep me"));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+}
+
+TEST(RenderCli, WhatIsNotARegularFileIsRefusedAtOnce)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("pipe.jpg");
+    ASSERT_EQ(::mkfifo(qPrintable(fifo), 0600), 0);
+    const QString out = dir.filePath("never.png");
+    const QList<QStringList> cases{
+        {"/dev/zero", out},
+        {fifo, out},
+        {"--preset", "/dev/zero", kExample, out},
+        {"--preset", fifo, kExample, out},
+        {"--convert-preset", "/dev/zero"},
+    };
+    for (const QStringList& args : cases) {
+        const CliRun r = render(args, 20000);
+        EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString() << ": " << r.err.constData();
+        EXPECT_TRUE(r.err.contains("not a regular file")) << r.err.constData();
+        EXPECT_EQ(r.err.count('\n'), 1) << r.err.constData();
+    }
+    EXPECT_FALSE(QFile::exists(out));
+}
+
+TEST(RenderCli, APictureThatEndsEarlyIsAnErrorInOneLineAndACorruptOneDecodesQuietly)
+{
+    QTemporaryDir dir;
+    const QByteArray jpeg = contents(kExample);
+    // The frame claims ten times the rows its data holds.
+    QByteArray lying = jpeg;
+    const int sof = lying.indexOf("\xff\xc0");
+    const int rows = (uchar(lying[sof + 5]) << 8 | uchar(lying[sof + 6])) * 10;
+    lying[sof + 5] = char(rows >> 8);
+    lying[sof + 6] = char(rows & 0xff);
+    writeFile(dir.filePath("lying.jpg"), lying);
+    CliRun r = render({"--decimation", "8", dir.filePath("lying.jpg"), dir.filePath("lying.png")});
+    EXPECT_EQ(r.exitCode, 2) << "not a mostly grey painting";
+    EXPECT_TRUE(r.err.contains("truncated")) << r.err.constData();
+    EXPECT_EQ(r.err.count('\n'), 1) << r.err.constData();
+
+    // Damage inside the data: the decoder's warnings stay unprinted.
+    QByteArray damaged = jpeg;
+    const int scan = damaged.indexOf("\xff\xda") + 2000;
+    for (int i = 0; i < 64; ++i)
+        damaged[scan + i] = char(0x3c + i);
+    writeFile(dir.filePath("damaged.jpg"), damaged);
+    r = render({"--decimation", "8", dir.filePath("damaged.jpg"), dir.filePath("damaged.png")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_EQ(r.err.count('\n'), 1) << "the one line that says where it wrote: " << r.err.constData();
+}
+
+TEST(RenderCli, PicturesTooLargeForTheMemoryAreRefusedWithTheFigures)
+{
+    QTemporaryDir dir;
+    // 693 bytes that claim 16000 x 16000 pixels.
+    const QString bomb = dir.filePath("bomb.jpg");
+    writeFile(bomb, jpegClaiming(16000, 16000));
+    Measured m = renderMeasured({bomb, dir.filePath("out.png")});
+    EXPECT_EQ(m.exitCode, 2);
+    EXPECT_TRUE(m.err.contains("truncated")) << m.err.constData();
+    EXPECT_LT(m.peakKB, 200 * 1024) << "refused before its pixels are made";
+
+    m = renderMeasured({"--max-memory", "4G", bomb, dir.filePath("out.png")});
+    EXPECT_EQ(m.exitCode, 2);
+    EXPECT_TRUE(m.err.contains("16000 x 16000 pixels: painting it needs about 11.1 GB, more than the 4.0 GB of --max-memory"))
+        << m.err.constData();
+
+    // A small 16000 x 16000 PNG under a 4 GB address-space limit: an
+    // error, not a crash in the GL driver.
+    const QString png = dir.filePath("huge.png");
+    writeFile(png, pngHeaderOnly(16000, 16000));
+    m = renderMeasured({png, dir.filePath("out.png")}, {"prlimit", "--as=4294967296"});
+    EXPECT_EQ(m.exitCode, 2) << m.err.constData();
+    EXPECT_TRUE(m.err.contains("address-space limit")) << m.err.constData();
+    EXPECT_EQ(m.err.count('\n'), 1) << m.err.constData();
+    EXPECT_FALSE(QFile::exists(dir.filePath("out.png")));
+}
+
+TEST(RenderCli, LowResolutionPaintsAndWritesAtMostTheWorkingSize)
+{
+    QTemporaryDir dir;
+    cv::Mat large;
+    cv::resize(cv::imread(kExample.toStdString()), large, cv::Size(10000, 6250), 0, 0, cv::INTER_LINEAR);
+    const QString in = dir.filePath("large.jpg"), out = dir.filePath("out.png");
+    ASSERT_TRUE(cv::imwrite(in.toStdString(), large));
+    large.release();
+    const Measured m = renderMeasured({"--low-resolution", in, out});
+    ASSERT_EQ(m.exitCode, 0) << m.err.constData();
+    const cv::Mat painted = cv::imread(out.toStdString());
+    EXPECT_EQ(painted.cols, 2048);
+    EXPECT_EQ(painted.rows, 1280);
+    EXPECT_LT(m.peakKB, 1024 * 1024) << "a 62-megapixel photo painted small stays small (measured about 0.5 GB)";
 }
