@@ -4,7 +4,7 @@
 #include "ExchangeSegments.h"
 #include "ImageDifference.h"
 #include "LoopbackServer.h"
-#include "ProgramFixture.h"
+#include "WindowFixture.h"
 
 #include <IPCParams.h>
 #include <IpcSegment.h>
@@ -116,7 +116,7 @@ struct FakePlugin {
     }
 };
 
-class PluginExchange : public Program {
+class PluginExchange : public Window {
 protected:
     void SetUp() override
     {
@@ -185,15 +185,25 @@ TEST_F(PluginExchange, ApplyingInTheWindowHandsThePaintingBack)
     }
 }
 
-TEST_F(PluginExchange, CancelReportsStatusOneAndKeepsThePresetId)
+// A new user of the filter (no settings: the welcome comes up) sees the
+// host's image painted without touching anything; Escape closes the welcome,
+// then cancels, which leaves the host's image and preset id as they were.
+TEST_F(PluginExchange, ANewUserSeesTheHostsImagePaintedAndEscapeCancels)
 {
+    QDir(home.filePath("config")).removeRecursively();
+    cv::Mat large;
+    cv::resize(cv::imread(QStringLiteral(VMSTROVANE2_DIR "/Resources/images/example.jpg").toStdString()), large,
+               cv::Size(1201, 750), 0, 0, cv::INTER_AREA);
     FakePlugin plugin;
-    plugin.create(photo, QByteArray(), "{1234}", 2);
+    plugin.create(large, QByteArray(), "{1234}", 2);
     const cv::Mat before = plugin.readBack();
     QProcess* p = startAsPlugin();
-    ASSERT_TRUE(waitForLog(p, "input changed inside module")) << log(p).toStdString();
-    QThread::msleep(1000);
-    press(windowOf(p), "Escape");
+    const QString window = windowOf(p);
+    ASSERT_FALSE(window.isEmpty()) << log(p).toStdString();
+    ASSERT_FALSE(waitForScreen(window, welcomeShown).empty()) << "the welcome comes up";
+    closeWelcome(window);
+    waitForPaintingOf(window, large);
+    press(window, "Escape");
     finished(p);
     EXPECT_EQ(plugin.params()->status, IPC_STATUS_CANCELLED) << log(p).toStdString();
     EXPECT_STREQ(plugin.params()->presetId, "{1234}");

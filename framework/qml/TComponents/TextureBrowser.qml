@@ -22,7 +22,6 @@ Column {
         elide: Text.ElideRight
         textFormat: Text.PlainText
         text: _top.label + (catalogue.nameOf(_top.currentGuid) !== "" ? ": " + catalogue.nameOf(_top.currentGuid) : "")
-        textFormat: Text.PlainText
         color: TC.colorText
         font.pointSize: TC.fontSizeSmall
     }
