@@ -86,14 +86,11 @@ protected:
     {
         const QSize size = windowSize(window);
         const QPoint adjust = adjustTab(size);
-        clickAt(window, adjust.x(), adjust.y());
-        QThread::msleep(800);
+        clickPanel(window, adjust.x(), adjust.y());
         if (panelHeaderY == 0)
             return;
-        clickAt(window, size.width() - 224, 72); // fold STROKE
-        QThread::msleep(500);
-        clickAt(window, size.width() - 224, panelHeaderY);
-        QThread::msleep(1000);
+        clickPanel(window, size.width() - 224, 72); // fold STROKE
+        clickPanel(window, size.width() - 224, panelHeaderY);
     }
     static constexpr int kLightingHeader = 130, kMaskHeader = 188;
 
@@ -605,7 +602,9 @@ TEST_F(MainWindow, TheWindowOpensLargeFirstAndThenWhereTheUserLeftIt)
     closeWelcome(window);
     xdotool({"windowsize", "--sync", window, "900", "620"});
     xdotool({"windowmove", "--sync", window, "70", "40"});
-    QThread::msleep(500);
+    for (int i = 0; i < 50 && !xdotool({"getwindowgeometry", window}).contains("Position: 70,40"); ++i)
+        QThread::msleep(200);
+    QThread::msleep(1000); // the program takes in its new place
     press(window, "ctrl+q");
     ASSERT_TRUE(first->waitForFinished(30000));
 

@@ -154,6 +154,28 @@ protected:
     {
         xdotool({"mousemove", "--window", window, QString::number(x), QString::number(y), "click", QString::number(button)});
     }
+    // A click on the panel at the right, then until the panel has changed
+    // and holds still (a tab shown, a section opened), however busy the
+    // machine is.
+    static void clickPanel(const QString& window, int x, int y)
+    {
+        auto panel = [](const cv::Mat& shot) {
+            return shot.empty() ? cv::Mat() : shot(cv::Rect(shot.cols - 300, 0, 300, shot.rows)).clone();
+        };
+        const cv::Mat before = panel(screen::grab(window));
+        clickAt(window, x, y);
+        cv::Mat last;
+        waitForScreen(window, [&](const cv::Mat& shot) {
+            const cv::Mat now = panel(shot);
+            const bool settled = !last.empty() && now.size() == last.size() && meanDifference(now, last) == 0
+                && now.size() == before.size() && meanDifference(now, before) > 0;
+            last = now;
+            return settled;
+        }, 30000);
+        // Controls under the pointer take the next press as new (not the
+        // second half of a double click).
+        QThread::msleep(600);
+    }
     static void drag(const QString& window, int x0, int y0, int x1, int y1)
     {
         xdotool({"mousemove", "--window", window, QString::number(x0), QString::number(y0), "mousedown", "1"});
