@@ -1,0 +1,206 @@
+// How fast the program answers as the user feels it: the real program with
+// a new user's settings under the current X display, driven by keys and
+// clicks, each step timed from the input to the moment the view stops
+// changing on the screen (the window's pixels, read from the X server).
+//   strovane-bench-ui [PHOTO] [RUNS]
+#include "Screen.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSize>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+QString xdotool(const QStringList& args)
+{
+    QProcess x;
+    x.start(QStringLiteral("xdotool"), args);
+    x.waitForFinished(20000);
+    return QString::fromUtf8(x.readAllStandardOutput()).trimmed();
+}
+
+// The preview's part of a window shot: left of the panel, between the tool
+// bar and the status line.
+cv::Mat viewArea(const cv::Mat& shot)
+{
+    if (shot.empty())
+        return shot;
+    return shot(cv::Rect(0, 64, shot.cols - screen::kPanelWidth, shot.rows - 64 - 24)).clone();
+}
+
+bool same(const cv::Mat& a, const cv::Mat& b)
+{
+    return !a.empty() && a.size() == b.size() && cv::norm(a, b, cv::NORM_INF) == 0;
+}
+
+struct Settle {
+    double firstChangeMs = -1; // the view first shows something new
+    double settledMs = -1;     // the last change before it held still
+};
+
+class Bench {
+public:
+    explicit Bench(const QString& photo) : m_photo(photo) {}
+
+    bool start()
+    {
+        const QString runtime = m_home.filePath("runtime");
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", m_home.path());
+        env.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
+        env.insert("XDG_DATA_HOME", m_home.filePath("data"));
+        env.insert("XDG_RUNTIME_DIR", runtime);
+        env.insert("STROVANE_UPDATE_URL", "https://127.0.0.1:1/none");
+        m_program.setProcessEnvironment(env);
+        m_program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_program.setStandardOutputFile(QProcess::nullDevice());
+        m_clock.start();
+        m_program.start(QCoreApplication::applicationDirPath() + "/vmstrovane2",
+                        m_photo.isEmpty() ? QStringList() : QStringList{m_photo});
+        for (int i = 0; i < 300 && m_window.isEmpty(); ++i) {
+            m_window = xdotool({"search", "--onlyvisible", "--pid", QString::number(m_program.processId())})
+                           .section('\n', 0, 0);
+            if (m_window.isEmpty())
+                QThread::msleep(100);
+        }
+        return !m_window.isEmpty();
+    }
+    ~Bench()
+    {
+        m_program.kill();
+        m_program.waitForFinished(5000);
+    }
+
+    // Watches the view from `since` (ms on the clock) until it has held
+    // still for holdMs.
+    Settle watch(double since, int holdMs = 1500, int timeoutMs = 120000)
+    {
+        Settle s;
+        cv::Mat last = viewArea(screen::grab(m_window));
+        const cv::Mat first = last;
+        double lastChange = since;
+        while (m_clock.elapsed() - lastChange < holdMs && m_clock.elapsed() - since < timeoutMs) {
+            QThread::msleep(20);
+            const cv::Mat now = viewArea(screen::grab(m_window));
+            if (!same(now, last)) {
+                lastChange = double(m_clock.elapsed());
+                if (s.firstChangeMs < 0)
+                    s.firstChangeMs = lastChange - since;
+                last = now;
+            }
+        }
+        s.settledMs = same(last, first) ? 0 : lastChange - since;
+        return s;
+    }
+    double now() const { return double(m_clock.elapsed()); }
+    void key(const char* k) { xdotool({"windowfocus", "--sync", m_window, "key", k}); }
+    void click(int x, int y) { xdotool({"mousemove", "--window", m_window, QString::number(x), QString::number(y), "click", "1"}); }
+    QSize size() const
+    {
+        const QRegularExpressionMatch m = QRegularExpression("Geometry: (\\d+)x(\\d+)").match(xdotool({"getwindowgeometry", m_window}));
+        return QSize(m.captured(1).toInt(), m.captured(2).toInt());
+    }
+
+private:
+    QString m_photo;
+    QTemporaryDir m_home;
+    QProcess m_program;
+    QString m_window;
+    QElapsedTimer m_clock;
+};
+
+double median(std::vector<double> v)
+{
+    if (v.empty())
+        return -1;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+void line(const char* what, double ms, const char* goal)
+{
+    std::printf("%-44s %8.0f ms   goal %s\n", what, ms, goal);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QString photo = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+    if (!qEnvironmentVariableIsSet("DISPLAY")) {
+        std::fprintf(stderr, "strovane-bench-ui: needs an X display (run it under xvfb-run)\n");
+        return 2;
+    }
+    Bench b(photo);
+    if (!b.start()) {
+        std::fprintf(stderr, "strovane-bench-ui: the program's window did not come\n");
+        return 2;
+    }
+    // The welcome is up over the first painting: the view (dimmed) is
+    // timed through it.
+    line("launch -> first settled, painted view", b.watch(0, 2500).settledMs, "<= 2000");
+    b.key("Escape");
+    b.watch(b.now(), 1000);
+    const QSize w = b.size();
+
+    std::vector<double> styles;
+    for (int n = 0; n < std::min(runs, 13); ++n) {
+        const double t = b.now();
+        b.click(w.width() - (n % 2 ? 78 : 223), 111 + 112 * (n / 2 % 3));
+        styles.push_back(b.watch(t).settledMs);
+    }
+    line("style click -> settled view (median)", median(styles), "<= 1000");
+    line("style click -> settled view (worst)", *std::max_element(styles.begin(), styles.end()), "<= 2000");
+
+    // Brush Size by arrow keys, first in the default style, then large in
+    // the palette-knife style.
+    auto brushSteps = [&](const char* what) {
+        b.click(w.width() - 242, 41); // Adjust
+        b.watch(b.now(), 800);
+        b.click(w.width() - 156, 608); // the handle, which takes the focus
+        b.watch(b.now(), 800);
+        std::vector<double> steps;
+        for (int i = 0; i < runs; ++i) {
+            const double t = b.now();
+            b.key(i % 2 ? "Left" : "Right");
+            steps.push_back(b.watch(t).settledMs);
+        }
+        line(what, median(steps), "<= 500");
+        b.click(w.width() - 140, 41); // back to Styles
+        b.watch(b.now(), 800);
+    };
+    b.key("ctrl+z");
+    b.watch(b.now());
+    brushSteps("Brush Size step, default style (median)");
+    b.click(w.width() - 223, 111 + 112); // "Palette-Knife Landscape"
+    b.watch(b.now());
+    b.click(w.width() - 242, 41);
+    b.watch(b.now(), 800);
+    b.click(w.width() - 156 + int(0.42 * 274), 608); // the track at 0.92
+    const double large = b.watch(b.now()).settledMs;
+    line("Brush Size to 0.92, palette knife", large, "<= 1500");
+
+    b.click(w.width() - 140, 41);
+    b.watch(b.now(), 800);
+    const double t = b.now();
+    b.click(80, 41); // 100 %
+    const Settle zoom = b.watch(t);
+    line("zoom fit -> 100 %: first change", zoom.firstChangeMs, "<= 100");
+    line("zoom fit -> 100 %: settled, sharp", zoom.settledMs, "<= 1000");
+    return 0;
+}
