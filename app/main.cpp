@@ -19,6 +19,7 @@
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
 #include <QQuickWindow>
+#include <QSettings>
 #include <QTimer>
 
 #include <cstdio>
@@ -152,6 +153,9 @@ int main(int argc, char* argv[])
     // The project's QML modules lie beside the program, built or installed.
     engine.addImportPath(QCoreApplication::applicationDirPath() + QStringLiteral("/qml"));
     engine.rootContext()->setContextProperty(QStringLiteral("fontScale"), QVariant::fromValue(fontScale));
+    // Read before the window's settings object writes its defaults.
+    engine.rootContext()->setContextProperty(QStringLiteral("windowPlaceKept"),
+                                             QSettings().contains(QStringLiteral("appMain/vmMain_width")));
     qmlRegisterType<VmAppDelegate>("VmAppDelegate", 1, 0, "VmAppDelegate");
 
     Strobase::init(AppStart::dataFolder(), QUrl(), AppStart::tgrcFolder());

@@ -25,7 +25,10 @@ ApplicationWindow {
     minimumWidth: 705
     minimumHeight: 335
     color: TC.colorPanel
-    visible: true
+    // Shown once its first geometry is set (Component.onCompleted): a
+    // window mapped at the declared size can be put back to it by the
+    // server's late answer.
+    visible: false
 
     property real fontSizeStd: Math.round(11 * fontScale)
     property string fileName: ""
@@ -80,13 +83,18 @@ ApplicationWindow {
 
     Component.onCompleted: {
         // The first start opens over most of the screen, centred; later ones
-        // where the user left the window (mainSettings keeps it).
-        if (mainSettings.value("vmMain_width", undefined) === undefined) {
-            width = Math.max(width, Math.round(Screen.desktopAvailableWidth * 0.8))
-            height = Math.max(height, Math.round(Screen.desktopAvailableHeight * 0.8))
-            x = Math.round((Screen.desktopAvailableWidth - width) / 2)
-            y = Math.round((Screen.desktopAvailableHeight - height) / 2)
+        // where the user left the window (mainSettings keeps it, and writes
+        // its defaults as soon as it exists: windowPlaceKept tells).
+        // The attached Screen may not know its screen yet here (zero
+        // sizes): the primary screen always does.
+        if (!windowPlaceKept && Qt.application.screens.length > 0) {
+            var screen = Qt.application.screens[0]
+            width = Math.max(width, Math.round(screen.desktopAvailableWidth * 0.8))
+            height = Math.max(height, Math.round(screen.desktopAvailableHeight * 0.8))
+            x = screen.virtualX + Math.round((screen.desktopAvailableWidth - width) / 2)
+            y = screen.virtualY + Math.round((screen.desktopAvailableHeight - height) / 2)
         }
+        visible = true
         TUtils.processEvents()
         console.log("systemUid: " + TUtils.systemUid)
     }

@@ -202,7 +202,7 @@ TEST_F(MainWindow, TheUnsavedQuestionsSaveWritesThePaintingOnTheScreen)
     ASSERT_FALSE(question.isEmpty()) << "the painting is not saved: the program asks";
     press(question, "Return"); // Save
     const QString painting = home.filePath("painting.png");
-    saveAs(painting, QStringLiteral("PNG Options"));
+    saveAs(painting, QStringLiteral("PNG Options"), window);
     ASSERT_TRUE(waitForFile(painting));
     EXPECT_FALSE(windowNamed(QStringLiteral("Open an Image")).isEmpty()) << "then the image is opened, as asked";
     dismiss(QStringLiteral("Open an Image"));
@@ -427,7 +427,7 @@ TEST_F(MainWindow, ApplyAndSaveWriteWhatTheRendererPaints)
     const QString window = startedAndPainted(&p);
     apply(window);
     const QString painting = home.filePath("painting.jpg");
-    saveAs(painting, QStringLiteral("JPEG Options"));
+    saveAs(painting, QStringLiteral("JPEG Options"), window);
     ASSERT_TRUE(waitForFile(painting));
     const cv::Mat saved = read(painting), expected = rendered(binPath("Resources/images/example.jpg"), {});
     ASSERT_EQ(saved.size(), expected.size());
@@ -572,7 +572,7 @@ TEST_F(MainWindow, SavingToAFullDiskLeavesNoPartialFile)
     QProcess* p = nullptr;
     const QString window = startedAndPainted(&p);
     apply(window);
-    saveAs(folder + "/painting.jpg", QStringLiteral("JPEG Options"));
+    saveAs(folder + "/painting.jpg", QStringLiteral("JPEG Options"), window);
     const QString box = windowNamed(QStringLiteral("Could Not Save the Image"), 120000);
     ASSERT_FALSE(box.isEmpty()) << "the user is told";
     press(box, "Return");

@@ -8,6 +8,7 @@
 
 #include <QFileInfo>
 #include <QPoint>
+#include <QRect>
 #include <QSettings>
 #include <QSize>
 
@@ -144,11 +145,15 @@ protected:
 
     // Window-relative places of the painting panel (on the right, 300
     // pixels wide) and its footer.
-    QSize windowSize(const QString& window) const
+    static QSize windowSize(const QString& window) { return windowRect(window).size(); }
+    static QRect windowRect(const QString& window)
     {
         const QString g = xdotool({"getwindowgeometry", window});
-        const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("Geometry: (\\d+)x(\\d+)")).match(g);
-        return QSize(m.captured(1).toInt(), m.captured(2).toInt());
+        const QRegularExpressionMatch m =
+            QRegularExpression(QStringLiteral("Position: (-?\\d+),(-?\\d+).*Geometry: (\\d+)x(\\d+)"),
+                               QRegularExpression::DotMatchesEverythingOption)
+                .match(g);
+        return QRect(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(), m.captured(4).toInt());
     }
     static void clickAt(const QString& window, int x, int y, int button = 1)
     {
@@ -204,8 +209,9 @@ protected:
         ADD_FAILURE() << title.toStdString() << " stays open";
     }
     // The save dialog: the file's path typed over the proposal, then the
-    // format's options taken as they are.
-    static void saveAs(const QString& path, const QString& optionsTitle)
+    // format's options, over the middle of the main window, taken as they
+    // are.
+    static void saveAs(const QString& path, const QString& optionsTitle, const QString& mainWindow)
     {
         const QString dialog = windowNamed(QStringLiteral("Save Image"), 120000);
         ASSERT_FALSE(dialog.isEmpty()) << "the save dialog opens";
@@ -213,6 +219,8 @@ protected:
         press(dialog, "Return");
         const QString options = windowNamed(optionsTitle);
         ASSERT_FALSE(options.isEmpty()) << optionsTitle.toStdString();
+        const QPoint offCentre = windowRect(options).center() - windowRect(mainWindow).center();
+        EXPECT_LE(offCentre.manhattanLength(), 8) << optionsTitle.toStdString() << " is centred on the window";
         press(options, "Return");
     }
     static bool waitForFile(const QString& path, int timeoutMs = 60000)

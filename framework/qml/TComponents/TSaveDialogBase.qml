@@ -9,9 +9,22 @@ Dialog {
     id: dialog
     property string heading: ""
     default property alias options: optionColumn.data
+    // The window the dialog opens over, centred.
+    property var owner: null
     modality: Qt.ApplicationModal
+    onVisibleChanged: if (visible) Qt.callLater(centre)
+
+    function centre() {
+        width = frame.implicitWidth
+        height = frame.implicitHeight
+        if (owner) {
+            x = owner.x + Math.round((owner.width - width) / 2)
+            y = owner.y + Math.round((owner.height - height) / 2)
+        }
+    }
 
     contentItem: TDialogFrame {
+        id: frame
         heading: dialog.heading
         implicitWidth: TC.widthDialog
         onAcceptKey: dialog.accept()

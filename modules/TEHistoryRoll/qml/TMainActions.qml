@@ -1,5 +1,6 @@
 import QtQuick 2.5
 import QtQuick.Controls 1.4
+import QtQuick.Window 2.2
 import TBase 1.0
 import TComponents 1.0
 import VmAppDelegate 1.0
@@ -291,7 +292,7 @@ Item {
         function onFailed() { tMessageDialog._which = "" }
     }
 
-    TSaveJPEGDialog { id: jpegDialog; onAccepted: save(); onRejected: tMessageDialog._which = "" }
-    TSaveTiffDialog { id: tiffDialog; onAccepted: save(); onRejected: tMessageDialog._which = "" }
-    TSavePngDialog { id: pngDialog; onAccepted: save(); onRejected: tMessageDialog._which = "" }
+    TSaveJPEGDialog { id: jpegDialog; owner: _top.Window.window; onAccepted: save(); onRejected: tMessageDialog._which = "" }
+    TSaveTiffDialog { id: tiffDialog; owner: _top.Window.window; onAccepted: save(); onRejected: tMessageDialog._which = "" }
+    TSavePngDialog { id: pngDialog; owner: _top.Window.window; onAccepted: save(); onRejected: tMessageDialog._which = "" }
 }
