@@ -76,9 +76,17 @@ bool write(const QString& path, const QByteArray& data, QString* error)
     };
     // Unbuffered, so that a failing write reports its own reason: a
     // buffered one fails only on closing, where the reason is lost.
+    // A new file is the user's alone; a replaced one keeps the mode its
+    // owner gave it (QSaveFile carries it over).
+    const bool isNew = !QFileInfo::exists(path);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return failed(file.errorString());
+    if (isNew && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        const QString why = file.errorString();
+        file.cancelWriting();
+        return failed(why);
+    }
     // A write that fills the disk half way returns what it wrote; the next
     // one says why.
     for (qint64 written = 0; written < data.size();) {

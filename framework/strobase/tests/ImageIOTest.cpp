@@ -591,6 +591,32 @@ TEST(ImageIO, OutputThroughASymbolicLinkIsRefused)
     EXPECT_FALSE(QFile::exists(dir.filePath("nowhere.tif")));
 }
 
+// What we write anew is the user's alone; a file written over keeps the
+// mode its owner chose.
+TEST(ImageIO, NewFilesAreTheUsersAloneAndReplacedOnesKeepTheirMode)
+{
+    QTemporaryDir dir;
+    const QString shared = dir.filePath("shared.png");
+    writeAll(shared, "old");
+    const QFileDevice::Permissions sharedMode = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    ASSERT_TRUE(QFile::setPermissions(shared, sharedMode));
+    const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    struct Case {
+        QString path;
+        QFileDevice::Permissions mode;
+    } cases[] = {{dir.filePath("painting.png"), ownerOnly}, {dir.filePath("style.json"), ownerOnly}, {shared, sharedMode}};
+    for (const Case& c : cases) {
+        QString error;
+        const bool written = c.path.endsWith(".json")
+            ? TPresetFile::write(c.path, {{QStringLiteral("version"), QStringLiteral("2.0")}, {QStringLiteral("params"), QVariantMap()}}, &error)
+            : TImageIO::save(c.path, gradient(40, 30, CV_8U), 8, &error);
+        ASSERT_TRUE(written) << error.toStdString();
+        const QFileDevice::Permissions all = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup
+            | QFileDevice::WriteGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+        EXPECT_EQ(QFile::permissions(c.path) & all, c.mode) << c.path.toStdString();
+    }
+}
+
 TEST(ImageIO, TexturesLargerThanTheLimitAreRefusedBeforeDecoding)
 {
     QTemporaryDir dir;
