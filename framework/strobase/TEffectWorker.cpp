@@ -59,6 +59,11 @@ void TEffectWorker::drawPreview(const TSFbo& image)
         request().reporter->preview(image);
 }
 
+bool TEffectWorker::superseded() const
+{
+    return request().reporter && request().reporter->superseded();
+}
+
 void TEffectWorker::postProc(TSFbo& output)
 {
     blendOverInput(output, false);

@@ -28,6 +28,8 @@ protected:
     QString procMode() const { return request().modeName(); }
     void blockingProcProgress(int percent, const QString& text);
     void drawPreview(const TSFbo& image);
+    // A newer preview waits: this one's work may stop.
+    bool superseded() const;
 
     void blendOverInput(TSFbo& output, bool withMask);
 

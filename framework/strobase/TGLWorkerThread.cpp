@@ -48,6 +48,10 @@ public:
         TGL::funcs()->glFinish();
         emit m_thread->preview(m_request.effectId, QVariant::fromValue(copy));
     }
+    bool superseded() const override
+    {
+        return m_request.mode == TProcRequest::Preview && m_thread->previewQueued(m_request.effectId);
+    }
 
 private:
     TGLWorkerThread* m_thread;
@@ -186,6 +190,14 @@ void TGLWorkerThread::submit(const TProcRequest& request)
     }
     m_queue.push_back(request);
     m_wake.wakeAll();
+}
+
+bool TGLWorkerThread::previewQueued(quint64 effectId) const
+{
+    QMutexLocker lock(&m_mutex);
+    return std::any_of(m_queue.begin(), m_queue.end(), [effectId](const TProcRequest& r) {
+        return r.effectId == effectId && r.mode == TProcRequest::Preview;
+    });
 }
 
 void TGLWorkerThread::releaseWorker(quint64 effectId)
@@ -349,6 +361,8 @@ void TGLWorkerThread::processRequest(const TProcRequest& request)
         result.outputMat = TSMat(output.dataToMat(CV_16UC3, true, true));
     else if (!output.isEmpty())
         result.output = QVariant::fromValue(output);
+    // Stopped for the newer preview: nothing to show, nothing went wrong.
+    result.dropped = output.isEmpty() && result.error.isEmpty() && reporter.superseded();
     TGL::funcs()->glFinish();
     emit finished(result);
 }

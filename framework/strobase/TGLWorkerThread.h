@@ -53,6 +53,8 @@ public:
     int maxTextureSize() const;
 
     void submit(const TProcRequest& request);
+    // A preview of the effect waits in the queue.
+    bool previewQueued(quint64 effectId) const;
     // The effect is gone: its worker is deleted on the GL thread.
     void releaseWorker(quint64 effectId);
     // Runs a function on the GL thread and waits for it.

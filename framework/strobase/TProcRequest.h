@@ -15,6 +15,9 @@ public:
     virtual void progress(int percent, const QString& text) = 0;
     // An intermediate result; the reporter must copy what it keeps.
     virtual void preview(const TSFbo& image) = 0;
+    // A newer request has made this one's result useless: a preview whose
+    // effect has a newer preview waiting may stop where it is.
+    virtual bool superseded() const { return false; }
 };
 
 // One processing request: a copy of the effect's state and input, taken on

@@ -74,19 +74,25 @@ RenderPass* TStrovaneWorker::usePass(const char* name)
     return m_currentPass;
 }
 
+// The painter shows its progress only where the user watches it paint.
 void TStrovaneWorker::showPreview(const TSFbo& image)
 {
-    drawPreview(image);
+    if (!m_lowResolution && m_showPainting)
+        drawPreview(image);
 }
 
-// The painter shows its progress only where the user watches it paint.
+bool TStrovaneWorker::superseded() const
+{
+    return TEffectWorker::superseded();
+}
+
+// A preview's painting goes batch by batch, shown where it is watched and
+// stopped when a newer preview waits; an output's is drawn in one go.
 PainterPass* TStrovaneWorker::painterWithPreviewTarget()
 {
     auto* painter = static_cast<PainterPass*>(usePass("Painter"));
-    if (painter) {
-        const bool watched = !m_lowResolution && m_showPainting && procMode() == QLatin1String("PREVIEW");
-        painter->setPreviewTarget(watched ? this : nullptr);
-    }
+    if (painter)
+        painter->setPreviewTarget(procMode() == QLatin1String("PREVIEW") ? this : nullptr);
     return painter;
 }
 
@@ -117,6 +123,9 @@ TSFbo TStrovaneWorker::cachedStage(const QString& cache, const char* stage, quin
     if (result.isEmpty()) {
         StageTimer t(stage);
         result = make();
+        // Stopped half way for a newer request: never kept.
+        if (result.isEmpty())
+            return result;
         result.setUid(uid);
         GLCache::set(cache, result, GLCache::FBOCache, cacheOwner());
     }
@@ -190,11 +199,14 @@ QString TStrovaneWorker::proc(TSFbo& output)
         TSFbo result(sizes.working, kStageFormat);
         result.setScale(float(sizes.reduction / decimation()));
         background(adjusted, result);
-        painting(adjusted, result);
+        if (!painting(adjusted, result))
+            return TSFbo();
         qDebug() << "painting finish.";
         return result;
     });
     adjusted = TSFbo();
+    if (painted.isEmpty())
+        return QString(); // a newer preview waits
 
     output = finish(painted, decimated.size(), sizes.reduction);
     output.setScale(1.0f / float(decimation()));

@@ -28,6 +28,7 @@ public:
 
     QString proc(TSFbo& output) override;
     void showPreview(const TSFbo& image) override;
+    bool superseded() const override;
 
     struct BrushSet {
         QString path;

@@ -134,6 +134,7 @@ void PainterPass::uploadStrokeTable(const std::vector<StrokeInstance>& table)
 bool PainterPass::render(const QSize& size, TSFbo& target)
 {
     // Draws the table uploaded last.
+    m_abandoned = false;
     if (!m_strokeTexture)
         return true;
     target.bind();
@@ -171,6 +172,10 @@ bool PainterPass::render(const QSize& size, TSFbo& target)
         // may queue them all.
         if (m_previewTarget) {
             m_f->glFinish();
+            if (remaining > n && m_previewTarget->superseded()) {
+                m_abandoned = true;
+                break;
+            }
             QThread::yieldCurrentThread();
         }
     }

@@ -18,11 +18,14 @@ struct StrokeInstance {
     float radius; // in line-image pixels
 };
 
-// Who watches the painting appear between draw batches.
+// Who watches the painting appear between draw batches, and may want it
+// stopped.
 class PreviewTarget {
 public:
     virtual ~PreviewTarget() = default;
     virtual void showPreview(const TSFbo& image) = 0;
+    // True stops the painting after the batch being drawn.
+    virtual bool superseded() const { return false; }
 };
 
 // Draws the brush strokes: one instanced quad per stroke, read from a
@@ -55,6 +58,8 @@ public:
     void setStrokesPerBatch(int n) { m_strokesPerBatch = std::max(n, 1); }
     int strokesPerBatch() const { return m_strokesPerBatch; }
     int strokeCount() const { return m_strokeCount; }
+    // The last render stopped before its last stroke (the target said so).
+    bool abandoned() const { return m_abandoned; }
     GLuint strokeTexture() const { return m_strokeTexture; }
     const std::vector<StrokeInstance>& table(int level) const { return m_tables[size_t(level)]; }
 
@@ -69,6 +74,7 @@ private:
     int m_uploadedLevel = -1;
     int m_strokeCount = 0;
     int m_strokesPerBatch = 512;
+    bool m_abandoned = false;
     GLuint m_strokeTexture = 0;
     std::unique_ptr<float[]> m_staging;
     PreviewTarget* m_previewTarget = nullptr;

@@ -177,5 +177,5 @@ bool TStrovaneWorker::painting(const TSFbo& adjusted, TSFbo& target)
 
     painter->initGeometry(target.size());
     painter->render(target.size(), target);
-    return true;
+    return !painter->abandoned();
 }

@@ -285,6 +285,43 @@ TEST_F(WorkerPipeline, NewerPreviewReplacesAPendingOne)
     EXPECT_LE(finished, 2);
 }
 
+// A preview that a newer one has made stale stops at its next draw batch,
+// says nothing, and leaves no half painting in the cache.
+TEST_F(WorkerPipeline, AStalePreviewStopsAndIsNeverKept)
+{
+    effect->setInput(photo(1200, 800));
+    effect->setdensity_level(2);
+    effect->setShowPainting(true);
+    run(false); // preprocessing and placement done once
+
+    effect->setstroke_brush_size(0.4f);
+    QStringList finishedModes;
+    QObject::connect(effect.get(), &TEffect::procFinished, [&](const QString& mode) { finishedModes << mode; });
+    bool newerAsked = false;
+    // While the first one shows its first strokes, the user moves on.
+    QObject::connect(effect.get(), &TEffect::previewChanged, [&] {
+        if (newerAsked)
+            return;
+        newerAsked = true;
+        effect->setstroke_brush_size(0.5f);
+        effect->procPreview();
+    });
+    QEventLoop loop;
+    QObject::connect(effect.get(), &TEffect::isBusyChanged, &loop, [&loop](bool busy) {
+        if (!busy)
+            loop.quit();
+    });
+    QTimer::singleShot(180000, &loop, &QEventLoop::quit);
+    effect->procPreview();
+    loop.exec();
+    ASSERT_TRUE(newerAsked);
+    EXPECT_EQ(finishedModes, QStringList{QStringLiteral("PREVIEW")}) << "only the newer preview answers";
+
+    effect->setstroke_brush_size(0.4f);
+    const QStringList again = run(false);
+    EXPECT_EQ(count(again, QStringLiteral("cache painting miss")), 1) << again.join('\n').toStdString();
+}
+
 TEST_F(WorkerPipeline, OpacityAndMaskLayThePaintingOverThePhoto)
 {
     const TSMat input = photo(320, 200);
