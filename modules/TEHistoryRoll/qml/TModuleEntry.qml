@@ -51,20 +51,30 @@ Item {
         function onPsImageLoaded(inImage) { imagehistory.push(inImage, "Photoshop Image") }
     }
 
+    // Fitted into the view itself: the tool bar and the status line take
+    // part of the panel.
+    function fitZoomOf(image) {
+        return imagePreview.computeFitZoom(image, imagePreview.width * 0.95, imagePreview.height * 0.95)
+    }
+
     TApplyHistory {
         id: imagehistory
         previewerUid: imagePreview.outputViewerUid
         property size lastSize: Qt.size(0, 0)
         onOutputChanged: {
             procPreview()
-            _top.output = output
             // A picture of another size is shown whole; undo and redo
-            // between pictures of one size keep the zoom.
+            // between pictures of one size keep the zoom. Fitted before the
+            // modules see the picture, so that their first preview is made
+            // at the size it is shown at.
             if (output.width !== lastSize.width || output.height !== lastSize.height) {
                 lastSize = Qt.size(output.width, output.height)
-                // After fitZoom has followed the new image.
+                imagePreview.zoom = fitZoomOf(output)
+                imagePreview.followFit = true
+                // Once fitZoom has followed the new image too.
                 Qt.callLater(imagePreview.fit)
             }
+            _top.output = output
         }
         onReadyToQuit: Qt.quit()
     }
@@ -117,9 +127,7 @@ Item {
                 id: imagePreview
                 anchors { left: parent.left; right: parent.right; top: progress.bottom; bottom: statusLine.top }
                 color: TC.colorImageBG
-                // Fitted into the view itself: the tool bar and the status line
-                // take part of the panel.
-                fitZoom: computeFitZoom(imagehistory.output, width * 0.95, height * 0.95)
+                fitZoom: fitZoomOf(imagehistory.output)
             }
             Rectangle {
                 id: statusLine

@@ -124,10 +124,11 @@ TEModuleBase {
         lowResolutionMode: mainSettings.lowResolutionMode
         previewerUid: topLevelLoader.item ? topLevelLoader.item.previewerUid : ""
         decimation: _top.previewDecimation
-        onDecimationChanged: if (!_top.applying) procPreview()
-        // Every picture that arrives is painted, however it came.
-        onInputChanged: procPreview()
-        Component.onCompleted: procPreview()
+        // Every picture that arrives is painted, however it came; a picture
+        // and its zoom arrive together, and are painted once.
+        onDecimationChanged: if (!_top.applying) Qt.callLater(procPreview)
+        onInputChanged: Qt.callLater(procPreview)
+        Component.onCompleted: Qt.callLater(procPreview)
         onReadyToQuit: {
             console.log("TStrovane readyToQuit received - will call Qt.quit()")
             Qt.quit()
