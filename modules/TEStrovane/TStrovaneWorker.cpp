@@ -191,9 +191,12 @@ QString TStrovaneWorker::proc(TSFbo& output)
     });
     working = TSFbo();
 
+    // A preview's paint may be thinned out (see painting()): previews and
+    // results never share a painting.
+    const quint32 paintMode = procMode() == QLatin1String("PREVIEW") ? 1 : 0;
     const quint32 paintingUid = TUid::hash(m_paintingKeys, m_stage,
                                            TUid::hash(TUid::hash(preprocessingUid, adjusted.uid()),
-                                                      TUid::hash(sizes.working, 0)));
+                                                      TUid::hash(sizes.working, paintMode)));
     TSFbo painted = cachedStage(kPaintingCache, "painting", paintingUid, [&] {
         qDebug() << "painting start.";
         TSFbo result(sizes.working, kStageFormat);

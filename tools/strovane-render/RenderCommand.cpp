@@ -7,6 +7,7 @@
 #include <Strobase.h>
 #include <TEFactory.h>
 #include <TEffect.h>
+#include <TGLWorkerThread.h>
 #include <TImageIO.h>
 #include <TMemory.h>
 #include <TPresetFile.h>
@@ -220,7 +221,10 @@ int render(int& argc, char** argv, const RenderOptions& options)
         });
         QElapsedTimer timer;
         timer.start();
-        effect->procOutput();
+        if (options.preview)
+            effect->procPreview();
+        else
+            effect->procOutput();
         loop.exec();
         if (options.stats)
             printStats(request, timer.nsecsElapsed());
@@ -230,7 +234,11 @@ int render(int& argc, char** argv, const RenderOptions& options)
         apply(*effect, thens[i]);
         render(i + 2);
     }
-    const TSMat result = effect->output();
+    TSMat result = effect->output();
+    if (options.preview && renderError.isEmpty()) {
+        const TSFbo shown = effect->preview();
+        TGLWorkerThread::instance()->runBlocking([&] { result = TSMat(shown.dataToMat(CV_16UC3, true, true)); });
+    }
     effect.reset();
     Strobase::shutDown();
     if (!renderError.isEmpty() || result.isEmpty())

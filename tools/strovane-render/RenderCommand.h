@@ -16,6 +16,7 @@ struct RenderOptions {
     // A batch tool: writing fast matters more than the last few percent of size.
     int pngCompression = 1;
     bool stats = false;
+    bool preview = false; // paint as the live preview does
     QString tgrcFolder;
     qint64 maxMemory = 0; // bytes the render may take; 0: what the machine can give
 };

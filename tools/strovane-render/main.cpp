@@ -40,6 +40,9 @@ const char* const kUsage =
     "  --depth 8|16             bits per channel of PNG and TIFF output (default 8)\n"
     "  --png-compression 0-9    zlib level of PNG output (default 1: fast, larger)\n"
     "  --tgrc DIR               brush and canvas folder (default: tgrc beside the program)\n"
+    "  --preview                paint as the window's live preview does (with\n"
+    "                           --decimation, the size it is shown at): the\n"
+    "                           paint of very large strokes is thinned out\n"
     "  --stats                  per request: wall time of every stage, cache hits\n"
     "  --verbose                show the system's debug lines on stderr\n"
     "  --list-params            list the painting parameters: key, type, default,\n"
@@ -79,9 +82,10 @@ int main(int argc, char** argv)
     const QCommandLineOption pngCompression(QStringLiteral("png-compression"), QString(), QStringLiteral("LEVEL"));
     const QCommandLineOption tgrc(QStringLiteral("tgrc"), QString(), QStringLiteral("DIR"));
     const QCommandLineOption stats(QStringLiteral("stats"));
+    const QCommandLineOption preview(QStringLiteral("preview"));
     const QCommandLineOption maxMemory(QStringLiteral("max-memory"), QString(), QStringLiteral("SIZE"));
     parser.addOptions({help, version, list, convert, verbose, preset, set, then, decimation, lowResolution, depth, pngCompression, tgrc,
-                       stats, maxMemory});
+                       stats, maxMemory, preview});
     if (!parser.parse(arguments))
         return fail(parser.errorText());
 
@@ -114,6 +118,7 @@ int main(int argc, char** argv)
     options.output = positional[1];
     options.preset = parser.value(preset);
     options.sets = parser.values(set);
+    options.preview = parser.isSet(preview);
     for (const QString& changes : parser.values(then))
         options.thenChanges << splitAssignments(changes);
     bool ok = true;

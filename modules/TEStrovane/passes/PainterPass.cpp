@@ -14,6 +14,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <functional>
 #include <cmath>
 
 PainterPass::PainterPass() = default;
@@ -119,6 +120,10 @@ void PainterPass::uploadStrokeTable(const std::vector<StrokeInstance>& table)
         qWarning() << "PainterPass: stroke table cut from" << table.size() << "to" << kMaxStrokes;
     std::copy_n(reinterpret_cast<const float*>(table.data()), n * 4, m_staging.get());
     m_strokeCount = int(n);
+    m_squares.resize(n);
+    for (size_t i = 0; i < n; ++i)
+        m_squares[i] = table[i].size * table[i].size;
+    std::sort(m_squares.begin(), m_squares.end(), std::greater<float>());
     m_f->glActiveTexture(GL_TEXTURE15);
     m_f->glBindTexture(GL_TEXTURE_2D, m_strokeTexture);
     m_f->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
@@ -157,6 +162,7 @@ bool PainterPass::render(const QSize& size, TSFbo& target)
     const int n = m_strokesPerBatch;
     const int fullBatches = m_strokeCount / n;
     int counter = 0;
+    m_prog.setUniform("keepArea", m_keepArea);
     for (int batch = 0, remaining = m_strokeCount; remaining > 0; ++batch, remaining -= n) {
         m_prog.setUniform("batch", batch);
         m_prog.setUniform("brushnum_per_batch", n);

@@ -56,6 +56,11 @@ public:
 
     void setPreviewTarget(PreviewTarget* target) { m_previewTarget = target; }
     void setStrokesPerBatch(int n) { m_strokesPerBatch = std::max(n, 1); }
+    // Strokes whose squared size exceeds keepArea are drawn by chance, in
+    // keepArea / size² of the cases (0: all strokes).
+    void setKeepArea(float keepArea) { m_keepArea = std::max(keepArea, 0.0f); }
+    // The squared sizes of the strokes uploaded last, largest first.
+    const std::vector<float>& squaredSizes() const { return m_squares; }
     int strokesPerBatch() const { return m_strokesPerBatch; }
     int strokeCount() const { return m_strokeCount; }
     // The last render stopped before its last stroke (the target said so).
@@ -73,7 +78,9 @@ private:
     std::array<bool, kLevels> m_built{{false, false, false}};
     int m_uploadedLevel = -1;
     int m_strokeCount = 0;
+    std::vector<float> m_squares; // of the uploaded table, largest first
     int m_strokesPerBatch = 512;
+    float m_keepArea = 0;
     bool m_abandoned = false;
     GLuint m_strokeTexture = 0;
     std::unique_ptr<float[]> m_staging;

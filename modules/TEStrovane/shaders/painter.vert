@@ -21,6 +21,9 @@ uniform float revealSpread;
 uniform vec2 revealCenter;
 uniform sampler2D tex_image;
 uniform float strokeColorJitter;
+// Strokes larger than this (squared size) are drawn by chance, in
+// keepArea / size² of the cases; 0 draws all.
+uniform float keepArea;
 
 flat out int frame;
 // The stroke's colour, and the same jittered in HSL: one value per stroke,
@@ -56,8 +59,10 @@ void main()
     int i = gl_InstanceID + batch * brushnum_per_batch;
     vec4 s = texelFetch(tex_stroke_info, ivec2(i % 1024, i / 1024), 0);
     stroke = s;
-    // A brush set without frames draws nothing.
-    if (brushsetNum <= 0) {
+    // A brush set without frames draws nothing; nor does a stroke left
+    // out of a preview.
+    float area = s.z * s.z;
+    if (brushsetNum <= 0 || (keepArea > 0.0 && area > keepArea && rand(s.xy + vec2(0.37, 0.71)) * area > keepArea)) {
         frame = 0;
         strokeColour = vec3(0.0);
         paintColour = vec3(0.0);

@@ -2,7 +2,9 @@
 
 #include "../StrovaneValues.h"
 
+#include <algorithm>
 #include <cmath>
+#include <numeric>
 
 int PainterSettings::batchSize(const QSize& target, float strokeSize)
 {
@@ -12,6 +14,40 @@ int PainterSettings::batchSize(const QSize& target, float strokeSize)
     if (n > 8000000.0)
         return 16;
     return int(std::trunc(512.0 - (n - 4000000.0) * 496.0 / 4000000.0));
+}
+
+double PainterSettings::overdraw(const std::vector<float>& squares, const QSize& target, double frameAspect) const
+{
+    const double w = std::max(target.width(), 1), h = std::max(target.height(), 1);
+    // The vertex stage's quad is strokeSize * imageScale * size * frame
+    // scale in clip space, whose area is 4; taken as a square in pixels,
+    // of which only what lies on the target costs.
+    const double frame = (1.0 + brushScale.x()) * (1.0 + brushScale.y()) * frameAspect;
+    const double pixelsPerSquare = double(strokeSize) * strokeSize * imageScale.x() * imageScale.y() * frame * w * h / 4.0;
+    double covered = 0;
+    for (float square : squares) {
+        const double side = std::sqrt(square * pixelsPerSquare);
+        covered += std::min(side, w) * std::min(side, h);
+    }
+    return covered / (w * h);
+}
+
+float PainterSettings::keepAreaFor(const std::vector<float>& squares, double fraction)
+{
+    if (fraction >= 1.0 || squares.empty())
+        return 0.0f;
+    const double sum = std::accumulate(squares.begin(), squares.end(), 0.0);
+    const double target = std::max(fraction, 0.0) * sum;
+    // Clipping the k largest at c: k c + (the rest) = target, with c no
+    // smaller than the (k+1)-th.
+    double rest = sum;
+    for (size_t k = 1; k <= squares.size(); ++k) {
+        rest -= squares[k - 1];
+        const double c = (target - rest) / double(k);
+        if (c >= (k < squares.size() ? double(squares[k]) : 0.0))
+            return float(std::max(c, 1e-12));
+    }
+    return 1e-12f;
 }
 
 PainterSettings PainterSettings::from(const StrovaneValues& v, const QSize& target)

@@ -3,6 +3,8 @@
 #include <QSize>
 #include <QVector2D>
 
+#include <vector>
+
 struct StrovaneValues;
 
 // What the painting stage derives from the parameters for the painter
@@ -31,4 +33,14 @@ struct PainterSettings {
     // Fewer instances per draw call for large images with large strokes, so
     // that each call stays short: 512 up to 4 million, 16 from 8 million.
     static int batchSize(const QSize& target, float strokeSize);
+
+    // How many times strokes of these squared sizes would cover a target
+    // of this size: the sum of their quads' areas inside it over its area.
+    // frameAspect is the brush frames' mean width over height.
+    double overdraw(const std::vector<float>& squares, const QSize& target, double frameAspect) const;
+    // The keepArea (see PainterPass::setKeepArea) that leaves strokes of
+    // these squared sizes (largest first) `fraction` of their sum, taken
+    // from the largest: the small strokes that carry the detail stay, the
+    // large ones under them thin out. 0 keeps all.
+    static float keepAreaFor(const std::vector<float>& squaresLargestFirst, double fraction);
 };

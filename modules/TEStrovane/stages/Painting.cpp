@@ -2,6 +2,7 @@
 #include "PainterSettings.h"
 #include "StageHelpers.h"
 #include "../StrovaneParams.h"
+#include "../StrovaneLog.h"
 
 #include <Strobase.h>
 #include <TSafeFile.h>
@@ -21,6 +22,8 @@
 namespace {
 // The painter's shaders hold this many brush frames.
 constexpr int kMaxFrames = 100;
+// The most times a preview's strokes may cover it (see strideFor).
+constexpr double kPreviewOverdraw = 150;
 
 // A broken resource is told about once per run, not at every repaint.
 void warnOnce(const QString& path, const QString& message)
@@ -139,6 +142,18 @@ bool TStrovaneWorker::painting(const TSFbo& adjusted, TSFbo& target)
     if (!painter)
         return true;
     painter->setStrokesPerBatch(s.strokesPerBatch);
+    // Large strokes on a CPU rasteriser cost by the fragment, and a few
+    // dozen layers of paint show what hundreds do: a preview's strokes
+    // cover it at most kPreviewOverdraw times. A result paints them all.
+    double frameAspect = 0;
+    for (const QVector4D& f : m_brushSet.frames)
+        frameAspect += f.w() > 0 ? double(f.z()) / f.w() : 0.0;
+    frameAspect /= std::max(m_brushSet.frames.size(), 1);
+    const std::vector<float>& squares = painter->squaredSizes();
+    const double overdraw = s.overdraw(squares, target.size(), frameAspect);
+    const bool bounded = procMode() == QLatin1String("PREVIEW") && overdraw > kPreviewOverdraw;
+    painter->setKeepArea(bounded ? PainterSettings::keepAreaFor(squares, kPreviewOverdraw / overdraw) : 0.0f);
+    qCDebug(lcStrovaneStats, "overdraw %.1f%s", overdraw, bounded ? " bounded" : "");
 
     painter->setUniform("imageScale", s.imageScale);
     painter->setUniform("brushScale", s.brushScale);

@@ -108,6 +108,27 @@ TEST(PainterSettings, UniformsFromStageValues)
     }
 }
 
+// A preview keeps `fraction` of the strokes' area, taken from the largest.
+TEST(PainterSettings, KeepAreaThinsTheLargestStrokesFirst)
+{
+    const std::vector<float> squares{16, 9, 4, 1};
+    struct Case {
+        double fraction;
+        float keepArea;
+    } cases[] = {{1.0, 0.0f}, {1.5, 0.0f}, {0.5, 5.0f}, {12.0 / 30.0, 11.0f / 3.0f}, {0.1, 0.75f}};
+    for (const Case& c : cases) {
+        const float k = PainterSettings::keepAreaFor(squares, c.fraction);
+        EXPECT_NEAR(k, c.keepArea, 1e-5) << c.fraction;
+        if (k > 0) {
+            double kept = 0;
+            for (float a : squares)
+                kept += std::min(a, k);
+            EXPECT_NEAR(kept, c.fraction * 30.0, 1e-4) << c.fraction;
+        }
+    }
+    EXPECT_EQ(PainterSettings::keepAreaFor({}, 0.5), 0.0f);
+}
+
 TEST(Smudge, SigmaFollowsTheSmudgeSize)
 {
     EXPECT_EQ(TStrovaneWorker::smudgeSigma(0.05f), 1.0f);
