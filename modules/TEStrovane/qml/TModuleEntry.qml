@@ -402,11 +402,16 @@ TEModuleBase {
                 }
             }
         }
+        TStyleThumbnails {
+            id: styleThumbnails
+            picture: teffect.input
+        }
         TStylePanel {
             visible: _top.showStyles
             anchors { left: parent.left; right: parent.right; top: header.bottom; bottom: footer.top }
             effect: teffect
             database: tDatabase
+            thumbnails: styleThumbnails
         }
         Rectangle {
             id: footer

@@ -8,7 +8,9 @@ import TComponents 1.0
 import "qrc:/TBase/TmConfigure.js" as TC
 
 // The painting styles of the preset database as thumbnails with names: a
-// click puts a style's settings into the effect as one undo step. The
+// click puts a style's settings into the effect as one undo step. Each
+// tile shows its style on the open picture once thumbnails has painted it
+// (the tiles in sight first), the bundled thumbnail until then. The
 // current settings can be kept as a style of the user's own. A right click
 // opens a style's menu (export; delete, after asking, for the user's own).
 Item {
@@ -19,6 +21,8 @@ Item {
     // The style whose settings the painting has now (it follows undo and
     // redo); Export writes it.
     property string selectedGuid: ""
+    // A TStyleThumbnails, or null: the bundled thumbnails only.
+    property var thumbnails: null
 
     // Parsed presets by style, read once.
     property var presets: ({})
@@ -48,9 +52,39 @@ Item {
         function onStylesChanged() {
             _top.presets = {}
             _top.findSelected()
+            _top.paintThumbnails()
         }
     }
-    Component.onCompleted: findSelected()
+    Connections {
+        target: _top.thumbnails
+        function onPictureChanged() { _top.preferVisible() }
+    }
+    Component.onCompleted: {
+        findSelected()
+        paintThumbnails()
+    }
+
+    function paintThumbnails() {
+        if (!thumbnails || !database)
+            return
+        thumbnails.styles = database.styles.map(function(s) { return { guid: s.guid, preset: _top.presetOf(s.guid) } })
+        preferVisible()
+    }
+    // The tiles in sight are painted first.
+    function preferVisible() {
+        if (!thumbnails || !database || grid.count === 0)
+            return
+        var first = grid.indexAt(1, grid.contentY + 1)
+        var last = grid.indexAt(grid.width - 2, grid.contentY + grid.height - 2)
+        if (first < 0)
+            first = 0
+        if (last < 0)
+            last = grid.count - 1
+        var styles = database.styles, guids = []
+        for (var i = first; i <= last && i < styles.length; ++i)
+            guids.push(styles[i].guid)
+        thumbnails.prefer(guids)
+    }
 
     function applyStyle(guid) {
         effect.setPreset(presetOf(guid))
@@ -82,14 +116,26 @@ Item {
         cellWidth: width / 2
         cellHeight: cellWidth * 150 / 240 + 22
         model: _top.database ? _top.database.styles : []
+        onContentYChanged: _top.preferVisible()
+        onHeightChanged: _top.preferVisible()
         delegate: Item {
+            id: tile
             width: grid.cellWidth
             height: grid.cellHeight
+            readonly property int revision: _top.thumbnails ? _top.thumbnails.revision : 0
+            readonly property url painted: {
+                tile.revision
+                return _top.thumbnails ? _top.thumbnails.source(modelData.guid) : ""
+            }
+            readonly property bool working: {
+                tile.revision
+                return _top.thumbnails ? _top.thumbnails.pending(modelData.guid) : false
+            }
             Image {
                 id: thumb
                 anchors { left: parent.left; right: parent.right; top: parent.top; margins: 3 }
                 height: width * 150 / 240
-                source: modelData.thumbnail || ""
+                source: tile.painted.toString() !== "" ? tile.painted : (modelData.thumbnail || "")
                 fillMode: Image.PreserveAspectCrop
                 asynchronous: true
                 Rectangle {
@@ -103,6 +149,17 @@ Item {
                     anchors.fill: parent
                     color: TC.colorPanelLight
                     Text { anchors.centerIn: parent; text: qsTr("Your style"); color: TC.colorTextDim; font.pointSize: TC.fontSizeSmall }
+                }
+                // Its thumbnail of the picture is on the way.
+                Row {
+                    objectName: "thumbnailWorking"
+                    visible: tile.working
+                    anchors { right: parent.right; bottom: parent.bottom; margins: 5 }
+                    spacing: 2
+                    Repeater {
+                        model: 3
+                        Rectangle { width: 3; height: 3; radius: 1.5; color: TC.colorText; opacity: 0.7 }
+                    }
                 }
             }
             Text {
