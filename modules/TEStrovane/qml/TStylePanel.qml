@@ -137,6 +137,8 @@ Item {
                 height: width * 150 / 240
                 source: tile.painted.toString() !== "" ? tile.painted : (modelData.thumbnail || "")
                 fillMode: Image.PreserveAspectCrop
+                // Reduced once, smoothly, rather than sampled on every frame.
+                sourceSize { width: thumb.width; height: thumb.height }
                 asynchronous: true
                 Rectangle {
                     anchors.fill: parent
