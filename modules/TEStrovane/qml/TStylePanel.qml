@@ -11,8 +11,12 @@ import "qrc:/TBase/TmConfigure.js" as TC
 // click puts a style's settings into the effect as one undo step. Each
 // tile shows its style on the open picture once thumbnails has painted it
 // (the tiles in sight first), the bundled thumbnail until then. The
-// current settings can be kept as a style of the user's own. A right click
-// opens a style's menu (export; delete, after asking, for the user's own).
+// current settings can be kept as a style of the user's own, which then is
+// in sight and chosen. A right click opens a style's menu: for a built-in
+// one Export and Duplicate as My Style, for the user's own Rename, Update
+// with the current settings, Export and Delete (after asking; deleted()
+// hands over how to bring it back). moveChoice takes the arrow keys
+// through the grid, applying the style reached.
 Item {
     id: _top
     property var effect
@@ -23,6 +27,12 @@ Item {
     property string selectedGuid: ""
     // A TStyleThumbnails, or null: the bundled thumbnails only.
     property var thumbnails: null
+    // The user's style whose name is being edited in its tile.
+    property string renamingGuid: ""
+
+    // A style was deleted: {title, undoCount (the effect's when it went),
+    // restore()}.
+    signal deleted(var restorable)
 
     // Parsed presets by style, read once.
     property var presets: ({})
@@ -33,6 +43,10 @@ Item {
     }
     function findSelected() {
         if (!effect || !database)
+            return
+        // The chosen style stays chosen while it matches (a style kept
+        // under a name matches the one it was made from too).
+        if (selectedGuid !== "" && indexOf(selectedGuid) >= 0 && effect.matchesPreset(presetOf(selectedGuid)))
             return
         var styles = database.styles
         for (var i = 0; i < styles.length; ++i) {
@@ -86,6 +100,45 @@ Item {
         thumbnails.prefer(guids)
     }
 
+    function indexOf(guid) {
+        var styles = database ? database.styles : []
+        for (var i = 0; i < styles.length; ++i) {
+            if (styles[i].guid === guid)
+                return i
+        }
+        return -1
+    }
+    function styleOf(guid) {
+        var i = indexOf(guid)
+        return i >= 0 ? database.styles[i] : null
+    }
+    // The style in sight and chosen.
+    function showStyle(guid) {
+        var i = indexOf(guid)
+        if (i < 0)
+            return
+        selectedGuid = guid
+        grid.currentIndex = i
+        grid.positionViewAtIndex(i, GridView.Contain)
+    }
+    function currentPresetText() {
+        return TUtils.presetToString(effect.getPreset())
+    }
+
+    // An arrow key ("Left", "Right", "Up", "Down"): the next style that
+    // way chosen and applied.
+    function moveChoice(key) {
+        var steps = { Left: -1, Right: 1, Up: -2, Down: 2 }
+        if (!database || steps[key] === undefined)
+            return
+        var styles = database.styles, from = indexOf(selectedGuid)
+        var to = from < 0 ? 0 : from + steps[key]
+        if (to < 0 || to >= styles.length)
+            return
+        grid.currentIndex = to
+        grid.positionViewAtIndex(to, GridView.Contain)
+        applyStyle(styles[to].guid)
+    }
     function applyStyle(guid) {
         effect.setPreset(presetOf(guid))
         effect.setUndoPoint()
@@ -99,13 +152,88 @@ Item {
     }
     function askToDelete(style) {
         confirmation.guid = style.guid
-        confirmation.confirm(qsTr("Delete the style \u201c%1\u201d? This cannot be undone.").arg(style.name),
+        confirmation.confirm(qsTr("Delete the style \u201c%1\u201d? Ctrl+Z brings it back.").arg(style.name),
                              qsTr("Delete"), qsTr("Delete Style"))
     }
+    function deleteStyle(guid) {
+        var style = styleOf(guid)
+        if (!style)
+            return
+        var name = style.name, preset = database.presetOf(guid), undoCount = effect.undoCount
+        // The grid stays where it was, less the style.
+        var contentY = grid.contentY
+        message = database.deleteStyle(guid)
+        if (message !== "")
+            return
+        grid.contentY = Math.max(0, Math.min(contentY, grid.contentHeight - grid.height))
+        deleted({
+            title: qsTr("Delete Style"),
+            undoCount: undoCount,
+            restore: function() {
+                _top.message = _top.database.restoreStyle(guid, name, preset)
+                if (_top.message === "")
+                    _top.showStyle(guid)
+            }
+        })
+    }
+    // A name taken by a built-in style asks for another; one of the user's
+    // own asks whether to replace its settings.
     function saveStyle(name) {
-        message = database.saveStyle(name, TUtils.presetToString(effect.getPreset()))
-        if (message === "")
+        var trimmed = name.trim()
+        if (trimmed === "") {
+            message = qsTr("A style needs a name.")
+            return
+        }
+        var existing = database.styleNamed(trimmed)
+        if (existing !== "") {
+            if (styleOf(existing).builtIn) {
+                message = qsTr("\u201c%1\u201d is a built-in style; choose another name.").arg(trimmed)
+                nameField.selectAll()
+                nameField.forceActiveFocus()
+                return
+            }
+            replacement.guid = existing
+            replacement.confirm(qsTr("A style named \u201c%1\u201d exists already. Replace its settings with the current ones, or cancel and choose another name.").arg(trimmed),
+                                qsTr("Replace"), qsTr("Keep Style"))
+            return
+        }
+        message = database.saveStyle(trimmed, currentPresetText())
+        if (message === "") {
             nameField.text = ""
+            showStyle(database.styleNamed(trimmed))
+        }
+    }
+    function updateStyle(guid) {
+        message = database.updateStyle(guid, currentPresetText())
+        if (message === "")
+            showStyle(guid)
+    }
+    function renameStyle(guid, name) {
+        var trimmed = name.trim()
+        var existing = trimmed === "" ? "" : database.styleNamed(trimmed)
+        if (existing !== "" && existing !== guid) {
+            message = qsTr("A style named \u201c%1\u201d exists already; choose another name.").arg(trimmed)
+            return false
+        }
+        message = database.renameStyle(guid, trimmed)
+        if (message !== "")
+            return false
+        renamingGuid = ""
+        showStyle(guid)
+        return true
+    }
+    // The built-in style's settings as the user's own, under a free name
+    // that is then there to be changed.
+    function duplicateStyle(guid) {
+        var base = qsTr("%1 (mine)").arg(styleOf(guid).name), name = base
+        for (var n = 2; database.styleNamed(name) !== ""; ++n)
+            name = base + " " + n
+        message = database.saveStyle(name, database.presetOf(guid))
+        if (message !== "")
+            return
+        var mine = database.styleNamed(name)
+        showStyle(mine)
+        renamingGuid = mine
     }
 
     GridView {
@@ -118,6 +246,9 @@ Item {
         model: _top.database ? _top.database.styles : []
         onContentYChanged: _top.preferVisible()
         onHeightChanged: _top.preferVisible()
+        currentIndex: -1
+        highlightFollowsCurrentItem: false
+        keyNavigationWraps: false
         delegate: Item {
             id: tile
             width: grid.cellWidth
@@ -166,6 +297,7 @@ Item {
             }
             Text {
                 id: nameText
+                visible: modelData.guid !== _top.renamingGuid
                 anchors { left: parent.left; right: parent.right; top: thumb.bottom; topMargin: 2; leftMargin: 3 }
                 text: modelData.name
                 textFormat: Text.PlainText
@@ -183,7 +315,33 @@ Item {
                         styleMenu.entry = modelData
                         styleMenu.popup()
                     } else {
+                        grid.currentIndex = index
                         _top.applyStyle(modelData.guid)
+                    }
+                }
+            }
+            // The name edited in place: Return renames, Escape or leaving
+            // the field keeps the old name.
+            Loader {
+                active: modelData.guid === _top.renamingGuid
+                anchors { left: parent.left; right: parent.right; top: thumb.bottom; leftMargin: 1; rightMargin: 3 }
+                sourceComponent: TextField {
+                    objectName: "renameField"
+                    text: modelData.name
+                    Component.onCompleted: {
+                        selectAll()
+                        forceActiveFocus()
+                    }
+                    onAccepted: _top.renameStyle(modelData.guid, text)
+                    onActiveFocusChanged: if (!activeFocus && _top.renamingGuid === modelData.guid) _top.renamingGuid = ""
+                    Keys.onEscapePressed: _top.renamingGuid = ""
+                    style: TextFieldStyle {
+                        textColor: TC.colorText
+                        background: Rectangle {
+                            implicitHeight: 20
+                            color: TC.colorInput
+                            border.color: TC.colorAccent
+                        }
                     }
                 }
             }
@@ -255,21 +413,50 @@ Item {
     Menu {
         id: styleMenu
         property var entry: null
+        readonly property bool mine: entry !== null && !entry.builtIn
         style: TMenuStyle {}
+        MenuItem {
+            text: qsTr("Rename...")
+            visible: styleMenu.mine
+            onTriggered: _top.renamingGuid = styleMenu.entry.guid
+        }
+        MenuItem {
+            text: qsTr("Update with Current Settings")
+            visible: styleMenu.mine
+            onTriggered: _top.updateStyle(styleMenu.entry.guid)
+        }
         MenuItem {
             text: qsTr("Export...")
             onTriggered: _top.exportStyle(styleMenu.entry.guid)
         }
         MenuItem {
+            text: qsTr("Duplicate as My Style")
+            visible: styleMenu.entry !== null && styleMenu.entry.builtIn
+            onTriggered: _top.duplicateStyle(styleMenu.entry.guid)
+        }
+        MenuItem {
             text: qsTr("Delete...")
-            visible: styleMenu.entry !== null && !styleMenu.entry.builtIn
+            visible: styleMenu.mine
             onTriggered: _top.askToDelete(styleMenu.entry)
         }
     }
     TMessageDialog {
         id: confirmation
         property string guid: ""
-        onYes: _top.message = _top.database.deleteStyle(guid)
+        onYes: _top.deleteStyle(guid)
+    }
+    TMessageDialog {
+        id: replacement
+        property string guid: ""
+        onYes: {
+            _top.updateStyle(guid)
+            if (_top.message === "")
+                nameField.text = ""
+        }
+        onCancel: {
+            nameField.selectAll()
+            nameField.forceActiveFocus()
+        }
     }
 
     FileDialog {
