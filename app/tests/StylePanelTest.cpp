@@ -9,6 +9,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 
 #include <opencv2/imgproc.hpp>
 
@@ -412,4 +414,174 @@ TEST_F(StylePanel, EachPhotographGetsTilesOfItsOwn)
             cv::imwrite(QDir(QString::fromLocal8Bit(shots)).filePath(QLatin1String(photo.name) + ".png").toStdString(),
                         screen::grab(window));
     }
+}
+
+namespace {
+
+struct UserStyle {
+    QString guid;
+    QString name;
+    QJsonObject params;
+};
+
+class UsersStyles : public StylePanel {
+protected:
+    // The user's own styles as the preset database holds them.
+    std::vector<UserStyle> userStyles() const
+    {
+        std::vector<UserStyle> styles;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
+            db.setDatabaseName(home.filePath("data/Velmora Labs/Velmora Strovane 2/presets.sqlite"));
+            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+            if (db.open()) {
+                QSqlQuery q(QStringLiteral("SELECT guid, name, preset FROM styles WHERE builtin = 0 ORDER BY name"), db);
+                while (q.next())
+                    styles.push_back({q.value(0).toString(), q.value(1).toString(),
+                                      QJsonDocument::fromJson(q.value(2).toString().toUtf8()).object().value("params").toObject()});
+            }
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("check"));
+        return styles;
+    }
+    template <typename Ready>
+    std::vector<UserStyle> waitForStyles(Ready ready) const
+    {
+        QElapsedTimer timer;
+        timer.start();
+        std::vector<UserStyle> styles = userStyles();
+        while (!ready(styles) && timer.elapsed() < 20000) {
+            QThread::msleep(200);
+            styles = userStyles();
+        }
+        return styles;
+    }
+    // The tile wears the accent around it: the style chosen.
+    static bool chosen(const cv::Mat& shot, const QPoint& tileCentre)
+    {
+        if (shot.empty())
+            return false;
+        const cv::Vec3b accent(0x4a, 0x95, 0xd9);
+        // Within a few pixels of where the tile's edges lie.
+        auto edge = [&](int from, int to) {
+            for (int y = tileCentre.y() + from; y <= tileCentre.y() + to; ++y) {
+                if (y >= 0 && y < shot.rows && shot.at<cv::Vec3b>(y, tileCentre.x()) == accent)
+                    return true;
+            }
+            return false;
+        };
+        return edge(-48, -38) && edge(38, 48);
+    }
+    // The style's settings (the values of a preset that are set).
+    static bool sameSettings(const QJsonObject& style, const QJsonObject& preset)
+    {
+        const QJsonObject params = preset.value("params").toObject();
+        for (auto it = params.begin(); it != params.end(); ++it) {
+            if (style.value(it.key()).isDouble() ? std::abs(style.value(it.key()).toDouble() - it.value().toDouble()) > 1e-4
+                                                 : style.value(it.key()) != it.value())
+                return false;
+        }
+        return true;
+    }
+    // A right click on the tile, then its menu's n-th entry by the keys.
+    static void fromMenu(const QString& window, const QPoint& tileCentre, int entry)
+    {
+        clickAt(window, tileCentre.x(), tileCentre.y(), 3);
+        QThread::msleep(1000);
+        for (int i = 0; i <= entry; ++i)
+            xdotool({"key", "Down"});
+        xdotool({"key", "Return"});
+    }
+};
+
+} // namespace
+
+// Keys, Keep Style, a name clash, Rename, Update with the current settings,
+// Delete and Ctrl+Z, as a user does them, checked on the screen and in the
+// preset database.
+TEST_F(UsersStyles, AreKeptRenamedUpdatedDeletedAndBroughtBack)
+{
+    const std::vector<Style> styles = builtInStyles();
+    QProcess* program = nullptr;
+    const QString window = startAsNewUser(&program);
+    ASSERT_FALSE(window.isEmpty());
+    closeWelcome(window);
+    xdotool({"windowsize", "--sync", window, "1024", "819"});
+    for (int i = 0; i < 50 && windowSize(window) != QSize(1024, 819); ++i)
+        QThread::msleep(200);
+    const QSize size = windowSize(window);
+    const cv::Mat standard = waitForPaintingOf(window, example());
+    xdotool({"mousemove", "--window", window, "200", "300"});
+
+    // Down takes the first style, Down the one below it, Right its
+    // neighbour: Classic Oil, painted and chosen.
+    for (const char* key : {"Down", "Down", "Right"}) {
+        press(window, key);
+        QThread::msleep(300);
+    }
+    const cv::Mat oil = waitForView(window, [&](const cv::Mat& v) { return sameShape(v, standard) && meanDifference(v, standard) > 2.0; });
+    ASSERT_FALSE(oil.empty()) << "the arrow keys apply the style they reach";
+    EXPECT_TRUE(chosen(screen::grab(window), styleTile(size, 3))) << "Classic Oil is chosen";
+
+    // Kept under a name with spaces around it: trimmed, in sight, chosen.
+    const QPoint nameField(size.width() - 254, size.height() - 69);
+    clickAt(window, nameField.x(), nameField.y());
+    type(window, "  Harbour Light ");
+    press(window, "Return");
+    std::vector<UserStyle> mine = waitForStyles([](const std::vector<UserStyle>& s) { return s.size() == 1; });
+    ASSERT_EQ(mine.size(), 1u);
+    EXPECT_EQ(mine[0].name, "Harbour Light");
+    EXPECT_TRUE(sameSettings(mine[0].params, styles[3].preset)) << "Classic Oil's settings";
+    const QPoint kept(size.width() - 223, size.height() - 188); // the last row, the grid scrolled to it
+    EXPECT_FALSE(waitForScreen(window, [&](const cv::Mat& s) { return chosen(s, kept); }, 10000).empty())
+        << "the new style is in sight and chosen";
+
+    // The same name again asks; Cancel leaves the style as it was.
+    clickAt(window, nameField.x(), nameField.y());
+    type(window, "harbour light");
+    press(window, "Return");
+    const QString ask = windowNamed(QStringLiteral("Keep Style"), 10000);
+    ASSERT_FALSE(ask.isEmpty()) << "a name taken asks to replace or to choose another";
+    press(ask, "Escape");
+    QThread::msleep(500);
+    EXPECT_EQ(userStyles().size(), 1u);
+
+    // Renamed in place; a built-in's name is refused.
+    fromMenu(window, kept, 0);
+    QThread::msleep(800);
+    xdotool({"key", "ctrl+a"});
+    xdotool({"type", "--delay", "10", "Loose Impasto"});
+    xdotool({"key", "Return"});
+    QThread::msleep(800);
+    EXPECT_EQ(userStyles().at(0).name, "Harbour Light") << "a built-in's name is taken";
+    xdotool({"key", "ctrl+a"});
+    xdotool({"type", "--delay", "10", " Dusk Harbour "});
+    xdotool({"key", "Return"});
+    mine = waitForStyles([](const std::vector<UserStyle>& s) { return s.size() == 1 && s[0].name == "Dusk Harbour"; });
+    ASSERT_EQ(mine.size(), 1u);
+    EXPECT_EQ(mine[0].name, "Dusk Harbour");
+    const QString guid = mine[0].guid;
+
+    // Up chooses the style two before it; Update puts its settings in.
+    xdotool({"mousemove", "--window", window, "200", "300"});
+    press(window, "Up");
+    waitForView(window, [&](const cv::Mat& v) { return sameShape(v, oil) && meanDifference(v, oil) > 2.0; });
+    fromMenu(window, kept, 1);
+    mine = waitForStyles([&](const std::vector<UserStyle>& s) { return s.size() == 1 && sameSettings(s[0].params, styles[24].preset); });
+    ASSERT_EQ(mine.size(), 1u);
+    EXPECT_TRUE(sameSettings(mine[0].params, styles[24].preset)) << "updated with the current settings";
+    EXPECT_EQ(mine[0].guid, guid);
+
+    // Deleted after asking; Ctrl+Z brings it back.
+    fromMenu(window, kept, 3);
+    const QString confirm = windowNamed(QStringLiteral("Delete Style"), 10000);
+    ASSERT_FALSE(confirm.isEmpty()) << "Delete asks";
+    press(confirm, "Return");
+    EXPECT_TRUE(waitForStyles([](const std::vector<UserStyle>& s) { return s.empty(); }).empty()) << "deleted";
+    press(window, "ctrl+z");
+    mine = waitForStyles([](const std::vector<UserStyle>& s) { return s.size() == 1; });
+    ASSERT_EQ(mine.size(), 1u) << "Ctrl+Z brings the style back";
+    EXPECT_EQ(mine[0].guid, guid);
+    EXPECT_EQ(mine[0].name, "Dusk Harbour");
+    EXPECT_TRUE(sameSettings(mine[0].params, styles[24].preset));
 }
