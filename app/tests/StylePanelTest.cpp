@@ -15,6 +15,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <random>
 
@@ -584,4 +585,69 @@ TEST_F(UsersStyles, AreKeptRenamedUpdatedDeletedAndBroughtBack)
     EXPECT_EQ(mine[0].guid, guid);
     EXPECT_EQ(mine[0].name, "Dusk Harbour");
     EXPECT_TRUE(sameSettings(mine[0].params, styles[24].preset));
+}
+
+// The filter above the grid keeps the styles whose names hold its text;
+// the group choice keeps a group's.
+TEST_F(StylePanel, AStyleIsFoundByNameAndByGroup)
+{
+    const std::vector<Style> styles = builtInStyles();
+    QProcess* program = nullptr;
+    const QString window = startAsNewUser(&program);
+    ASSERT_FALSE(window.isEmpty());
+    closeWelcome(window);
+    xdotool({"windowsize", "--sync", window, "1024", "819"});
+    for (int i = 0; i < 50 && windowSize(window) != QSize(1024, 819); ++i)
+        QThread::msleep(200);
+    const QSize size = windowSize(window);
+    // The example's tiles all painted: they change no more.
+    ASSERT_FALSE(waitForScreen(window, [&](const cv::Mat&) {
+        const std::map<QString, int> files = thumbnailFiles();
+        return files.size() == 1 && files.begin()->second == kStyles;
+    }).empty());
+    xdotool({"mousemove", "--window", window, "200", "300"});
+    QThread::msleep(1500);
+    const cv::Mat before = screen::grab(window);
+    // The first tile shows what tile n showed before, nearer to it than to
+    // any other tile then in sight (a tile in the other column is sampled
+    // half a pixel otherwise).
+    auto distance = [&](const cv::Mat& s, int n) { return meanDifference(blurred(tile(s, size, 0)), blurred(tile(before, size, n))); };
+    auto showsFirst = [&](int n) {
+        return [&, n](const cv::Mat& s) {
+            for (int other = 0; other < 10; ++other) {
+                if (other != n && distance(s, other) <= distance(s, n))
+                    return false;
+            }
+            return distance(s, n) < 4.0;
+        };
+    };
+
+    struct Find {
+        const char* what;
+        std::function<void()> act;
+        int firstTile; // where the style now first in the grid was before
+    } finds[] = {
+        {"\"classic\" in the filter", [&] {
+             const QPoint f = styleFilter(size);
+             clickAt(window, f.x(), f.y());
+             type(window, "classic");
+         }, 3},
+        {"Escape in the filter clears it", [&] { press(window, "Escape"); }, 0},
+        {"the group Ink and Line", [&] {
+             const QPoint g = styleGroup(size);
+             clickAt(window, g.x(), g.y());
+             QThread::msleep(1000);
+             for (int i = 0; i < 4; ++i)
+                 xdotool({"key", "Down"});
+             xdotool({"key", "Return"});
+         }, 5},
+    };
+    for (const Find& find : finds) {
+        find.act();
+        xdotool({"mousemove", "--window", window, "200", "300"});
+        const cv::Mat found = waitForScreen(window, showsFirst(find.firstTile), 10000);
+        const cv::Mat now = screen::grab(window);
+        EXPECT_FALSE(found.empty()) << find.what << ": " << styles[size_t(find.firstTile)].name.toStdString() << " first ("
+                                    << distance(now, find.firstTile) << " levels off)";
+    }
 }

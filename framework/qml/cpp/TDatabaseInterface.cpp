@@ -173,6 +173,7 @@ void TDatabaseInterface::loadBuiltInStyles(const QString& stylesFile)
         q.addBindValue(QUrl::fromLocalFile(folder.filePath(style.value(QStringLiteral("thumbnail")).toString())).toString());
         q.addBindValue(position++);
         q.exec();
+        m_groups.insert(style.value(QStringLiteral("guid")).toString(), style.value(QStringLiteral("group")).toString());
     }
     m_db.commit();
     emit stylesChanged();
@@ -195,11 +196,14 @@ QVariantList TDatabaseInterface::styles() const
     if (!q.exec())
         return list;
     while (q.next()) {
+        const bool builtIn = q.value(2).toBool();
+        const QString group = builtIn ? m_groups.value(q.value(0).toString()) : QStringLiteral("mine");
         list << QVariantMap{{QStringLiteral("guid"), q.value(0)},
                             {QStringLiteral("name"), q.value(1)},
-                            {QStringLiteral("builtIn"), q.value(2).toBool()},
+                            {QStringLiteral("builtIn"), builtIn},
                             {QStringLiteral("thumbnail"), q.value(3)},
-                            {QStringLiteral("module"), q.value(4)}};
+                            {QStringLiteral("module"), q.value(4)},
+                            {QStringLiteral("group"), group.isEmpty() ? QStringLiteral("experimental") : group}};
     }
     return list;
 }

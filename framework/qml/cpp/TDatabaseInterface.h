@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QSqlDatabase>
 #include <QUrl>
@@ -67,6 +68,10 @@ private:
     QString m_path;
     QString m_notice;
     QString m_moduleUid;
+    // The built-in styles' groups by guid, as the installed list gives them
+    // ("oil", "watercolour", "pastel", "ink", "experimental"); the user's
+    // own are "mine".
+    QHash<QString, QString> m_groups;
     QSqlDatabase m_db;
     TPresetStore* m_store = nullptr;
 };

@@ -40,7 +40,7 @@ QString writeStyles(const QTemporaryDir& dir)
     const QString path = dir.filePath("styles.json");
     writeFile(path, R"({"module": "TStrovane", "styles": [
         {"guid": "11111111-1111-5111-8111-111111111111", "name": "Loose Impasto", "thumbnail": "thumbnails/a.jpg",
-         "preset": {"version": "2.0", "params": {"stroke_brush_size": 0.75}}},
+         "group": "oil", "preset": {"version": "2.0", "params": {"stroke_brush_size": 0.75}}},
         {"guid": "22222222-2222-5222-8222-222222222222", "name": "Fine Wash", "thumbnail": "thumbnails/b.jpg",
          "preset": {"version": "2.0", "params": {"density_level": 2}}}]})");
     return path;
@@ -158,6 +158,10 @@ TEST(PresetDatabase, TheUsersStylesAreRenamedUpdatedAndBroughtBack)
     for (const Case& c : cases)
         EXPECT_EQ(c.change().isEmpty(), c.accepted) << c.what;
     EXPECT_EQ(names(db.styles()), QStringList({"Loose Impasto", "Fine Wash", "Dusk"}));
+    QStringList groups;
+    for (const QVariant& style : db.styles())
+        groups << style.toMap().value("group").toString();
+    EXPECT_EQ(groups, QStringList({"oil", "experimental", "mine"})) << "from the list; none given: experimental";
     EXPECT_DOUBLE_EQ(QJsonDocument::fromJson(db.presetOf(mine).toUtf8()).object().value("params").toObject()
                          .value("stroke_lightness").toDouble(), 0.4);
 

@@ -34,6 +34,33 @@ Item {
     // restore()}.
     signal deleted(var restorable)
 
+    // The groups a style belongs to, as the preset database names them.
+    readonly property var groups: [
+        { key: "", text: qsTr("All Styles") },
+        { key: "oil", text: qsTr("Oil") },
+        { key: "watercolour", text: qsTr("Watercolour and Wash") },
+        { key: "pastel", text: qsTr("Pastel and Chalk") },
+        { key: "ink", text: qsTr("Ink and Line") },
+        { key: "experimental", text: qsTr("Experimental") },
+        { key: "mine", text: qsTr("My Styles") }
+    ]
+    readonly property string groupKey: {
+        for (var i = 0; i < groups.length; ++i) {
+            if (groups[i].text === groupChoice.value)
+                return groups[i].key
+        }
+        return ""
+    }
+    // The styles of the group chosen whose names hold the filter's text.
+    readonly property var shownStyles: {
+        if (!database)
+            return []
+        var wanted = filterField.text.trim().toLowerCase(), group = groupKey
+        return database.styles.filter(function(s) {
+            return (group === "" || s.group === group) && (wanted === "" || s.name.toLowerCase().indexOf(wanted) >= 0)
+        })
+    }
+
     // Parsed presets by style, read once.
     property var presets: ({})
     function presetOf(guid) {
@@ -46,7 +73,7 @@ Item {
             return
         // The chosen style stays chosen while it matches (a style kept
         // under a name matches the one it was made from too).
-        if (selectedGuid !== "" && indexOf(selectedGuid) >= 0 && effect.matchesPreset(presetOf(selectedGuid)))
+        if (selectedGuid !== "" && styleOf(selectedGuid) && effect.matchesPreset(presetOf(selectedGuid)))
             return
         var styles = database.styles
         for (var i = 0; i < styles.length; ++i) {
@@ -94,26 +121,35 @@ Item {
             first = 0
         if (last < 0)
             last = grid.count - 1
-        var styles = database.styles, guids = []
+        var styles = shownStyles, guids = []
         for (var i = first; i <= last && i < styles.length; ++i)
             guids.push(styles[i].guid)
         thumbnails.prefer(guids)
     }
 
+    // Where the grid shows the style; -1 when it does not.
     function indexOf(guid) {
-        var styles = database ? database.styles : []
-        for (var i = 0; i < styles.length; ++i) {
-            if (styles[i].guid === guid)
+        for (var i = 0; i < shownStyles.length; ++i) {
+            if (shownStyles[i].guid === guid)
                 return i
         }
         return -1
     }
     function styleOf(guid) {
-        var i = indexOf(guid)
-        return i >= 0 ? database.styles[i] : null
+        var styles = database ? database.styles : []
+        for (var i = 0; i < styles.length; ++i) {
+            if (styles[i].guid === guid)
+                return styles[i]
+        }
+        return null
     }
-    // The style in sight and chosen.
+    // The style in sight and chosen (the filter and group cleared when they
+    // hide it).
     function showStyle(guid) {
+        if (indexOf(guid) < 0) {
+            filterField.text = ""
+            groupChoice.value = groups[0].text
+        }
         var i = indexOf(guid)
         if (i < 0)
             return
@@ -131,7 +167,7 @@ Item {
         var steps = { Left: -1, Right: 1, Up: -2, Down: 2 }
         if (!database || steps[key] === undefined)
             return
-        var styles = database.styles, from = indexOf(selectedGuid)
+        var styles = shownStyles, from = indexOf(selectedGuid)
         var to = from < 0 ? 0 : from + steps[key]
         if (to < 0 || to >= styles.length)
             return
@@ -236,14 +272,45 @@ Item {
         renamingGuid = mine
     }
 
+    Row {
+        id: findRow
+        anchors { left: parent.left; right: parent.right; top: parent.top; margins: TC.spacing }
+        spacing: TC.spacing
+        TextField {
+            id: filterField
+            objectName: "styleFilter"
+            width: findRow.width - groupChoice.width - TC.spacing
+            height: 28
+            placeholderText: qsTr("Find a style")
+            style: TextFieldStyle {
+                textColor: TC.colorText
+                placeholderTextColor: TC.colorTextDim
+                background: Rectangle {
+                    radius: TC.radius
+                    color: TC.colorInput
+                    border.color: control.activeFocus ? TC.colorAccent : TC.colorSeparator
+                }
+            }
+            Keys.onEscapePressed: text = ""
+        }
+        TComboOption {
+            id: groupChoice
+            objectName: "styleGroup"
+            labelWidth: 0
+            spacing: 0
+            choiceWidth: 120
+            options: _top.groups.map(function(g) { return g.text })
+            value: _top.groups[0].text
+        }
+    }
     GridView {
         id: grid
         objectName: "styleGrid"
-        anchors { left: parent.left; right: parent.right; top: parent.top; bottom: saveRow.top; margins: TC.spacing }
+        anchors { left: parent.left; right: parent.right; top: findRow.bottom; bottom: saveRow.top; margins: TC.spacing }
         clip: true
         cellWidth: width / 2
         cellHeight: cellWidth * 150 / 240 + 22
-        model: _top.database ? _top.database.styles : []
+        model: _top.shownStyles
         onContentYChanged: _top.preferVisible()
         onHeightChanged: _top.preferVisible()
         currentIndex: -1
