@@ -498,8 +498,8 @@ protected:
 } // namespace
 
 // Keys, Keep Style, a name clash, Rename, Update with the current settings,
-// Delete and Ctrl+Z, as a user does them, checked on the screen and in the
-// preset database.
+// Delete and Ctrl+Z, a built-in style duplicated, as a user does them,
+// checked on the screen and in the preset database.
 TEST_F(UsersStyles, AreKeptRenamedUpdatedDeletedAndBroughtBack)
 {
     const std::vector<Style> styles = builtInStyles();
@@ -585,6 +585,26 @@ TEST_F(UsersStyles, AreKeptRenamedUpdatedDeletedAndBroughtBack)
     EXPECT_EQ(mine[0].guid, guid);
     EXPECT_EQ(mine[0].name, "Dusk Harbour");
     EXPECT_TRUE(sameSettings(mine[0].params, styles[24].preset));
+
+    // A built-in style's menu: a right click applies nothing; Duplicate as
+    // My Style keeps its settings under a name then there to be changed.
+    xdotool({"mousemove", "--window", window, "200", "300"});
+    const cv::Mat shown = waitForView(window, [](const cv::Mat&) { return true; });
+    const QPoint knife(kept.x(), kept.y() - 112); // Thick Knife Still Life, the row above
+    fromMenu(window, knife, 1);
+    mine = waitForStyles([](const std::vector<UserStyle>& s) { return s.size() == 2; });
+    ASSERT_EQ(mine.size(), 2u) << "duplicated";
+    QThread::msleep(800);
+    xdotool({"key", "ctrl+a"});
+    xdotool({"type", "--delay", "10", "My Knife"});
+    xdotool({"key", "Return"});
+    mine = waitForStyles([](const std::vector<UserStyle>& s) { return s.size() == 2 && s[1].name == "My Knife"; });
+    ASSERT_EQ(mine.size(), 2u);
+    EXPECT_EQ(mine[1].name, "My Knife") << "named in place";
+    EXPECT_TRUE(sameSettings(mine[1].params, styles[24].preset));
+    xdotool({"mousemove", "--window", window, "200", "300"});
+    QThread::msleep(1500);
+    EXPECT_LT(meanDifference(view(window), shown), 0.5) << "the right click applied nothing";
 }
 
 // The filter above the grid keeps the styles whose names hold its text;
