@@ -118,20 +118,9 @@ void TStyleThumbnails::setStyles(const QVariantList& styles)
     emit stylesChanged();
 }
 
-QString TStyleThumbnails::folder() const
+QString TStyleThumbnails::folder()
 {
-    if (!m_folder.isEmpty())
-        return m_folder;
     return QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/style-thumbnails");
-}
-
-void TStyleThumbnails::setFolder(const QString& folder)
-{
-    if (folder == m_folder)
-        return;
-    m_folder = folder;
-    emit folderChanged();
-    restart();
 }
 
 QString TStyleThumbnails::keyOf(const QString& guid) const

@@ -25,9 +25,6 @@ class TStyleThumbnails : public QObject {
     Q_PROPERTY(QVariantList styles READ styles WRITE setStyles NOTIFY stylesChanged)
     // Grows whenever a thumbnail became ready or the picture changed.
     Q_PROPERTY(int revision READ revision NOTIFY revisionChanged)
-    // Where the thumbnails are kept; empty: "style-thumbnails" in the
-    // application's cache folder.
-    Q_PROPERTY(QString folder READ folder WRITE setFolder NOTIFY folderChanged)
 public:
     // The longer side of a thumbnail.
     static constexpr int kSide = 240;
@@ -40,8 +37,6 @@ public:
     QVariantList styles() const { return m_styles; }
     void setStyles(const QVariantList& styles);
     int revision() const { return m_revision; }
-    QString folder() const;
-    void setFolder(const QString& folder);
 
     // The style's thumbnail of the picture; empty while it is being made.
     Q_INVOKABLE QUrl source(const QString& guid) const;
@@ -57,9 +52,10 @@ signals:
     void pictureChanged();
     void stylesChanged();
     void revisionChanged();
-    void folderChanged();
 
 private:
+    // "style-thumbnails" in the application's cache folder.
+    static QString folder();
     QString keyOf(const QString& guid) const;
     QString pathOf(const QString& key) const;
     void restart();
@@ -73,7 +69,6 @@ private:
     QHash<QString, QString> m_styleKeys; // guid -> key of its values
     QStringList m_queue;                 // guids still to paint
     QString m_running;                   // thumbnail key being painted
-    QString m_folder;
     int m_revision = 0;
     std::unique_ptr<TStrovane> m_effect;
 };
