@@ -195,8 +195,10 @@ protected:
     }
     static constexpr int kTabsY = 41;
     // The n-th style tile (0: the first), as the Styles panel lays them out
-    // before it is scrolled.
-    static QPoint styleTile(const QSize& w, int n) { return QPoint(w.width() - (n % 2 ? 78 : 223), 111 + 112 * (n / 2)); }
+    // under its find row before it is scrolled.
+    static QPoint styleTile(const QSize& w, int n) { return QPoint(w.width() - (n % 2 ? 78 : 223), 145 + 112 * (n / 2)); }
+    static QPoint styleFilter(const QSize& w) { return QPoint(w.width() - 234, 80); }
+    static QPoint styleGroup(const QSize& w) { return QPoint(w.width() - 67, 80); }
     static QPoint adjustTab(const QSize& w) { return QPoint(w.width() - 242, kTabsY); }
     static QPoint stylesTab(const QSize& w) { return QPoint(w.width() - 140, kTabsY); }
 

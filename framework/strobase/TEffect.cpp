@@ -168,6 +168,7 @@ void TEffect::submit(TProcRequest::Mode mode)
     request.input = m_input;
     request.decimation = m_decimation;
     request.serial = ++m_serial;
+    request.background = m_background;
     if (mode == TProcRequest::Preview && !m_previewWait.isValid())
         m_previewWait.start();
     fillRequest(request);

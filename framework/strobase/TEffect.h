@@ -22,6 +22,9 @@ class STROBASE_EXPORT TEffect : public TEBase {
     Q_PROPERTY(QString previewerUid READ previewerUid WRITE setPreviewerUid NOTIFY previewerUidChanged)
     Q_PROPERTY(bool isBusy READ isBusy NOTIFY isBusyChanged)
     Q_PROPERTY(int decimation READ decimation WRITE setDecimation NOTIFY decimationChanged)
+    // Its requests wait for every other effect's (work the user did not ask
+    // for, such as thumbnails).
+    Q_PROPERTY(bool background READ background WRITE setBackground)
 public:
     explicit TEffect(QObject* parent = nullptr);
     ~TEffect() override;
@@ -45,6 +48,8 @@ public:
     int decimation() const { return m_decimation; }
     void setDecimation(int decimation);
     quint64 effectId() const { return m_id; }
+    bool background() const { return m_background; }
+    void setBackground(bool background) { m_background = background; }
 
     Q_INVOKABLE void procPreview();
     // Effects that do their work off the GL thread override it.
@@ -93,6 +98,7 @@ private:
     TSFbo m_preview;
     QString m_previewerUid;
     int m_decimation = 1;
+    bool m_background = false;
     int m_pending = 0;
     quint64 m_serial = 0;
     // From the first preview asked for after an answered one to the answer

@@ -313,8 +313,12 @@ void TGLWorkerThread::run()
                 task = std::move(m_tasks.front());
                 m_tasks.pop_front();
             } else if (!m_queue.empty()) {
-                request = m_queue.front();
-                m_queue.pop_front();
+                auto next = std::find_if(m_queue.begin(), m_queue.end(),
+                                         [](const TProcRequest& r) { return !r.background; });
+                if (next == m_queue.end())
+                    next = m_queue.begin();
+                request = *next;
+                m_queue.erase(next);
                 haveRequest = true;
             } else if (m_stop && m_deadTextures.empty() && m_deadFramebuffers.empty()) {
                 break;

@@ -21,7 +21,8 @@ class TEBaseWorker;
 // The process's one GL thread: an offscreen OpenGL 3.3 core context shared
 // with the QML scene graph, the effects' workers, and the request queue.
 // A newer preview of an effect replaces its pending one at the back of the
-// queue; output and preset requests always run.
+// queue; output and preset requests always run. Background requests run
+// only when no other request waits.
 class STROBASE_EXPORT TGLWorkerThread : public QThread {
     Q_OBJECT
 public:

@@ -34,6 +34,9 @@ struct TProcRequest {
     int maskType = 0;
     QImage mask;
     quint64 serial = 0;
+    // Runs only while no other request waits (thumbnails, not what the
+    // user asked for).
+    bool background = false;
     TProcReporter* reporter = nullptr;
 
     // "PREVIEW", "OUTPUT" or "PRESET".

@@ -44,6 +44,13 @@ constexpr GLenum kInputFormat = GL_R11F_G11F_B10F;
 constexpr GLenum kStageFormat = GL_RGBA8;
 constexpr GLenum kFlowFormat = GL_RGBA16F;
 
+// A background request keeps its stages apart: the entries of what the
+// user watches stay for the user's next change.
+QString cacheName(const QString& name, bool background)
+{
+    return background ? name + QStringLiteral(" (background)") : name;
+}
+
 void logCache(const char* name, bool hit)
 {
     qCDebug(lcStrovaneStats, "cache %s %s", name, hit ? "hit" : "miss");
@@ -116,8 +123,9 @@ void TStrovaneWorker::updateStageParams()
 // A stage's result from the cache under its identity, or made by the stage
 // and kept there.
 template <typename Make>
-TSFbo TStrovaneWorker::cachedStage(const QString& cache, const char* stage, quint32 uid, Make make)
+TSFbo TStrovaneWorker::cachedStage(const QString& stageCache, const char* stage, quint32 uid, Make make)
 {
+    const QString cache = cacheName(stageCache, request().background);
     TSFbo result = GLCache::get(cache, uid, cacheOwner());
     logCache(stage, !result.isEmpty());
     if (result.isEmpty()) {
@@ -220,8 +228,10 @@ QString TStrovaneWorker::proc(TSFbo& output)
 // The line image (cached with the flow field under one identity).
 TSFbo TStrovaneWorker::preprocess(const TSFbo& scaled, quint32 uid)
 {
-    TSFbo preprocessed = GLCache::get(kPreprocessingCache, uid, cacheOwner());
-    m_flowField = GLCache::get(kFlowFieldCache, uid, cacheOwner());
+    const QString preprocessingCache = cacheName(kPreprocessingCache, request().background);
+    const QString flowFieldCache = cacheName(kFlowFieldCache, request().background);
+    TSFbo preprocessed = GLCache::get(preprocessingCache, uid, cacheOwner());
+    m_flowField = GLCache::get(flowFieldCache, uid, cacheOwner());
     const bool hit = !preprocessed.isEmpty() && !m_flowField.isEmpty();
     logCache("preprocessing", hit);
     if (hit)
@@ -235,8 +245,8 @@ TSFbo TStrovaneWorker::preprocess(const TSFbo& scaled, quint32 uid)
     preprocessed.setScale(scaled.scale());
     m_flowField.setUid(uid);
     qDebug() << "---preprocessingUid set uids:" << uid;
-    GLCache::set(kPreprocessingCache, preprocessed, GLCache::FBOCache, cacheOwner());
-    GLCache::set(kFlowFieldCache, m_flowField, GLCache::FBOCache, cacheOwner());
+    GLCache::set(preprocessingCache, preprocessed, GLCache::FBOCache, cacheOwner());
+    GLCache::set(flowFieldCache, m_flowField, GLCache::FBOCache, cacheOwner());
     return preprocessed;
 }
 

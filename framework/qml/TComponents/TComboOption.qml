@@ -10,6 +10,7 @@ Row {
     property var options: []
     property string value: ""
     property int labelWidth: 130
+    property int choiceWidth: 180
     spacing: TC.spacing
     height: 28
 
@@ -23,7 +24,7 @@ Row {
     }
     ComboBox {
         id: combo
-        width: 180
+        width: row.choiceWidth
         height: parent.height
         model: row.options
         currentIndex: Math.max(0, row.options.indexOf(row.value))

@@ -20,6 +20,13 @@ Item {
     property alias actions: _actions
     // What the module's settings are called in the Edit menu.
     property string settingsTitle: qsTr("Settings")
+    // What the user took away that Ctrl+Z brings back (a deleted style),
+    // the latest last: {title, undoCount (the effect's when it went),
+    // restore()}. Settings changed since are stepped back first.
+    property var takenAway: []
+    readonly property var _nextTakenAway: takenAway.length > 0 && teffect
+                                          && teffect.undoCount <= takenAway[takenAway.length - 1].undoCount
+                                          ? takenAway[takenAway.length - 1] : null
     property alias actUndoSettings: _undoSettings
     property alias actRedoSettings: _redoSettings
     // The module shows a result the shell's history does not hold yet:
@@ -59,9 +66,9 @@ Item {
         finished(true)
     }
 
-    // Ctrl+Z steps the effect's parameters back, Ctrl+Shift+Z and Ctrl+Y
-    // forward (the actions' shortcuts take them first). Returns whether the
-    // key was used.
+    // Ctrl+Z steps the effect's parameters back (or brings back what was
+    // taken away), Ctrl+Shift+Z and Ctrl+Y forward (the actions' shortcuts
+    // take them first). Returns whether the key was used.
     function handleKeyPressedEvent(event) {
         if (!teffect || !(event.modifiers & Qt.ControlModifier))
             return false
@@ -79,10 +86,16 @@ Item {
 
     Action {
         id: _undoSettings
-        text: qsTr("Undo %1").arg(_top.settingsTitle)
+        text: qsTr("Undo %1").arg(_top._nextTakenAway ? _top._nextTakenAway.title : _top.settingsTitle)
         shortcut: StandardKey.Undo
-        enabled: _top.teffect !== null && _top.teffect.canUndo
+        enabled: _top._nextTakenAway !== null || (_top.teffect !== null && _top.teffect.canUndo)
         onTriggered: {
+            if (_top._nextTakenAway) {
+                var list = _top.takenAway.slice()
+                list.pop().restore()
+                _top.takenAway = list
+                return
+            }
             _top.teffect.undo()
             _top.teffect.procPreview()
         }

@@ -173,6 +173,7 @@ void TDatabaseInterface::loadBuiltInStyles(const QString& stylesFile)
         q.addBindValue(QUrl::fromLocalFile(folder.filePath(style.value(QStringLiteral("thumbnail")).toString())).toString());
         q.addBindValue(position++);
         q.exec();
+        m_groups.insert(style.value(QStringLiteral("guid")).toString(), style.value(QStringLiteral("group")).toString());
     }
     m_db.commit();
     emit stylesChanged();
@@ -195,11 +196,14 @@ QVariantList TDatabaseInterface::styles() const
     if (!q.exec())
         return list;
     while (q.next()) {
+        const bool builtIn = q.value(2).toBool();
+        const QString group = builtIn ? m_groups.value(q.value(0).toString()) : QStringLiteral("mine");
         list << QVariantMap{{QStringLiteral("guid"), q.value(0)},
                             {QStringLiteral("name"), q.value(1)},
-                            {QStringLiteral("builtIn"), q.value(2).toBool()},
+                            {QStringLiteral("builtIn"), builtIn},
                             {QStringLiteral("thumbnail"), q.value(3)},
-                            {QStringLiteral("module"), q.value(4)}};
+                            {QStringLiteral("module"), q.value(4)},
+                            {QStringLiteral("group"), group.isEmpty() ? QStringLiteral("experimental") : group}};
     }
     return list;
 }
@@ -230,13 +234,27 @@ bool TDatabaseInterface::isBuiltIn(const QString& guid) const
 
 QString TDatabaseInterface::saveStyle(const QString& name, const QString& presetText)
 {
+    return insertStyle(QUuid::createUuid().toString(QUuid::WithoutBraces), name, presetText);
+}
+
+QString TDatabaseInterface::restoreStyle(const QString& guid, const QString& name, const QString& presetText)
+{
+    if (QUuid(guid).isNull())
+        return tr("There is no such style.");
+    return insertStyle(guid, name, presetText);
+}
+
+QString TDatabaseInterface::insertStyle(const QString& guid, const QString& name, const QString& presetText)
+{
     if (name.trimmed().isEmpty())
         return tr("A style needs a name.");
+    if (!styleNamed(name).isEmpty())
+        return tr("A style named \u201c%1\u201d exists already.").arg(name.trimmed());
     if (!QJsonDocument::fromJson(presetText.toUtf8()).isObject())
         return tr("This is not a preset.");
     QSqlQuery q(m_db);
     q.prepare(QStringLiteral("INSERT INTO styles (guid, module, name, preset, builtin, created) VALUES (?, ?, ?, ?, 0, ?)"));
-    q.addBindValue(QUuid::createUuid().toString(QUuid::WithoutBraces));
+    q.addBindValue(guid);
     q.addBindValue(m_moduleUid);
     q.addBindValue(name.trimmed());
     q.addBindValue(presetText);
@@ -247,12 +265,42 @@ QString TDatabaseInterface::saveStyle(const QString& name, const QString& preset
     return QString();
 }
 
+QString TDatabaseInterface::styleNamed(const QString& name) const
+{
+    const QString wanted = name.trimmed().toCaseFolded();
+    for (const QVariant& style : styles()) {
+        const QVariantMap s = style.toMap();
+        if (s.value(QStringLiteral("name")).toString().trimmed().toCaseFolded() == wanted)
+            return s.value(QStringLiteral("guid")).toString();
+    }
+    return QString();
+}
+
+QString TDatabaseInterface::updateStyle(const QString& guid, const QString& presetText)
+{
+    if (isBuiltIn(guid))
+        return tr("Built-in styles cannot be changed; save a copy under a name of your own.");
+    if (!QJsonDocument::fromJson(presetText.toUtf8()).isObject())
+        return tr("This is not a preset.");
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("UPDATE styles SET preset = ? WHERE guid = ? AND builtin = 0"));
+    q.addBindValue(presetText);
+    q.addBindValue(guid);
+    if (!q.exec() || q.numRowsAffected() != 1)
+        return tr("There is no such style.");
+    emit stylesChanged();
+    return QString();
+}
+
 QString TDatabaseInterface::renameStyle(const QString& guid, const QString& name)
 {
     if (isBuiltIn(guid))
         return tr("Built-in styles cannot be renamed; save a copy under a name of your own.");
     if (name.trimmed().isEmpty())
         return tr("A style needs a name.");
+    const QString named = styleNamed(name);
+    if (!named.isEmpty() && named != guid)
+        return tr("A style named \u201c%1\u201d exists already.").arg(name.trimmed());
     QSqlQuery q(m_db);
     q.prepare(QStringLiteral("UPDATE styles SET name = ? WHERE guid = ? AND builtin = 0"));
     q.addBindValue(name.trimmed());
@@ -282,7 +330,12 @@ QString TDatabaseInterface::importStyle(const QUrl& presetFile)
     QString error;
     if (!TPresetFile::read(presetFile.toLocalFile(), &preset, &error))
         return error;
-    return saveStyle(QFileInfo(presetFile.toLocalFile()).completeBaseName(), presetText(preset));
+    // A name taken already gets a number.
+    const QString base = QFileInfo(presetFile.toLocalFile()).completeBaseName().trimmed();
+    QString name = base;
+    for (int n = 2; !styleNamed(name).isEmpty(); ++n)
+        name = QStringLiteral("%1 %2").arg(base).arg(n);
+    return saveStyle(name, presetText(preset));
 }
 
 QString TDatabaseInterface::exportStyle(const QString& guid, const QUrl& presetFile)

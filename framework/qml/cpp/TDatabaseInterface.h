@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QSqlDatabase>
 #include <QUrl>
@@ -37,10 +38,17 @@ public:
     Q_INVOKABLE void setModuleUid(const QUrl& moduleUrl);
 
     // The user's own styles. Each returns an empty text on success, else why
-    // not; built-in styles cannot be changed.
+    // not; built-in styles cannot be changed. Names are trimmed, not empty,
+    // and unique whatever their case.
     Q_INVOKABLE QString saveStyle(const QString& name, const QString& presetText);
     Q_INVOKABLE QString renameStyle(const QString& guid, const QString& name);
+    // The style's settings replaced by presetText.
+    Q_INVOKABLE QString updateStyle(const QString& guid, const QString& presetText);
     Q_INVOKABLE QString deleteStyle(const QString& guid);
+    // A deleted style back under its guid, name and settings.
+    Q_INVOKABLE QString restoreStyle(const QString& guid, const QString& name, const QString& presetText);
+    // The guid of the style of that name (trimmed, any case); empty if none.
+    Q_INVOKABLE QString styleNamed(const QString& name) const;
     Q_INVOKABLE QString importStyle(const QUrl& presetFile);
     Q_INVOKABLE QString exportStyle(const QString& guid, const QUrl& presetFile);
     Q_INVOKABLE QString presetOf(const QString& guid) const;
@@ -54,11 +62,16 @@ private:
     bool migrate();
     void loadBuiltInStyles(const QString& stylesFile);
     bool isBuiltIn(const QString& guid) const;
+    QString insertStyle(const QString& guid, const QString& name, const QString& presetText);
 
     QString m_connection;
     QString m_path;
     QString m_notice;
     QString m_moduleUid;
+    // The built-in styles' groups by guid, as the installed list gives them
+    // ("oil", "watercolour", "pastel", "ink", "experimental"); the user's
+    // own are "mine".
+    QHash<QString, QString> m_groups;
     QSqlDatabase m_db;
     TPresetStore* m_store = nullptr;
 };

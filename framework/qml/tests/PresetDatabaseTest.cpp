@@ -16,6 +16,8 @@
 #include <gtest/gtest.h>
 #include <opencv2/imgcodecs.hpp>
 
+#include <functional>
+
 namespace {
 
 void writeFile(const QString& path, const QByteArray& data)
@@ -38,7 +40,7 @@ QString writeStyles(const QTemporaryDir& dir)
     const QString path = dir.filePath("styles.json");
     writeFile(path, R"({"module": "TStrovane", "styles": [
         {"guid": "11111111-1111-5111-8111-111111111111", "name": "Loose Impasto", "thumbnail": "thumbnails/a.jpg",
-         "preset": {"version": "2.0", "params": {"stroke_brush_size": 0.75}}},
+         "group": "oil", "preset": {"version": "2.0", "params": {"stroke_brush_size": 0.75}}},
         {"guid": "22222222-2222-5222-8222-222222222222", "name": "Fine Wash", "thumbnail": "thumbnails/b.jpg",
          "preset": {"version": "2.0", "params": {"density_level": 2}}}]})");
     return path;
@@ -120,6 +122,62 @@ TEST(PresetDatabase, BuiltInStylesAreReadOnlyAndTheUsersOwnAreNot)
     TDatabaseInterface again(dir.filePath("presets.sqlite"), writeStyles(dir));
     again.setModuleUid(QUrl("qrc:/TEStrovane/TModuleEntry.qml"));
     EXPECT_EQ(names(again.styles()), QStringList({"Loose Impasto", "Fine Wash", "Dusk"}));
+}
+
+// Names are trimmed and unique whatever their case; a style's settings
+// can be replaced; a deleted style comes back under its guid; all of it
+// stays over a restart.
+TEST(PresetDatabase, TheUsersStylesAreRenamedUpdatedAndBroughtBack)
+{
+    QTemporaryDir dir;
+    TDatabaseInterface db(dir.filePath("presets.sqlite"), writeStyles(dir));
+    db.setModuleUid(QUrl("qrc:/TEStrovane/TModuleEntry.qml"));
+    const QString light = R"({"version":"2.0","params":{"stroke_lightness":-0.2}})";
+    const QString dark = R"({"version":"2.0","params":{"stroke_lightness":0.4}})";
+    ASSERT_EQ(db.saveStyle("  Evening Light ", light), QString());
+    const QString mine = db.styleNamed("evening light");
+    ASSERT_FALSE(mine.isEmpty()) << "found whatever the case";
+    EXPECT_EQ(names(db.styles()).last(), "Evening Light") << "trimmed";
+
+    struct Case {
+        const char* what;
+        std::function<QString()> change;
+        bool accepted;
+    } cases[] = {
+        {"saving under a taken name", [&] { return db.saveStyle("EVENING LIGHT", dark); }, false},
+        {"saving under a built-in's name", [&] { return db.saveStyle("loose impasto", dark); }, false},
+        {"renaming to a built-in's name", [&] { return db.renameStyle(mine, " Fine Wash"); }, false},
+        {"renaming to an empty name", [&] { return db.renameStyle(mine, "   "); }, false},
+        {"renaming to its own name in other case", [&] { return db.renameStyle(mine, "evening light"); }, true},
+        {"renaming", [&] { return db.renameStyle(mine, " Dusk "); }, true},
+        {"updating a built-in", [&] { return db.updateStyle("11111111-1111-5111-8111-111111111111", dark); }, false},
+        {"updating with no preset", [&] { return db.updateStyle(mine, "{"); }, false},
+        {"updating", [&] { return db.updateStyle(mine, dark); }, true},
+        {"restoring over a style that is there", [&] { return db.restoreStyle(mine, "Other", dark); }, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.change().isEmpty(), c.accepted) << c.what;
+    EXPECT_EQ(names(db.styles()), QStringList({"Loose Impasto", "Fine Wash", "Dusk"}));
+    QStringList groups;
+    for (const QVariant& style : db.styles())
+        groups << style.toMap().value("group").toString();
+    EXPECT_EQ(groups, QStringList({"oil", "experimental", "mine"})) << "from the list; none given: experimental";
+    EXPECT_DOUBLE_EQ(QJsonDocument::fromJson(db.presetOf(mine).toUtf8()).object().value("params").toObject()
+                         .value("stroke_lightness").toDouble(), 0.4);
+
+    ASSERT_EQ(db.deleteStyle(mine), QString());
+    EXPECT_TRUE(db.styleNamed("Dusk").isEmpty());
+    ASSERT_EQ(db.restoreStyle(mine, "Dusk", dark), QString());
+    EXPECT_EQ(db.styleNamed("Dusk"), mine) << "back under its guid";
+
+    // An imported file named like a style gets a number.
+    writeFile(dir.filePath("Dusk.json"), dark.toUtf8());
+    EXPECT_EQ(db.importStyle(QUrl::fromLocalFile(dir.filePath("Dusk.json"))), QString());
+
+    TDatabaseInterface again(dir.filePath("presets.sqlite"), writeStyles(dir));
+    again.setModuleUid(QUrl("qrc:/TEStrovane/TModuleEntry.qml"));
+    EXPECT_EQ(names(again.styles()), QStringList({"Loose Impasto", "Fine Wash", "Dusk", "Dusk 2"}));
+    EXPECT_EQ(again.presetOf(mine), db.presetOf(mine));
 }
 
 TEST(PresetDatabase, AnUnreadableFileIsSetAsideAndAFreshOneMade)

@@ -3,6 +3,8 @@
 #include "StrovaneModule.h"
 #include "TStrovane.h"
 #include "THueRangeMarks.h"
+#include "TStyleThumbnailProvider.h"
+#include "TStyleThumbnails.h"
 
 #include <QtQml>
 
@@ -26,5 +28,12 @@ void TKestrioPlugin::registerTypes(const char* uri)
     registerShaders();
     qmlRegisterType<TStrovane>(uri, 1, 0, "TStrovane");
     qmlRegisterType<THueRangeMarks>(uri, 1, 0, "THueRangeMarks");
+    qmlRegisterType<TStyleThumbnails>(uri, 1, 0, "TStyleThumbnails");
     registerStrovaneClasses();
+}
+
+void TKestrioPlugin::initializeEngine(QQmlEngine* engine, const char*)
+{
+    if (!engine->imageProvider(QLatin1String(TStyleThumbnailProvider::kName)))
+        engine->addImageProvider(QLatin1String(TStyleThumbnailProvider::kName), new TStyleThumbnailProvider);
 }

@@ -117,6 +117,19 @@ TEModuleBase {
         }
     }
 
+    // With the styles shown, the arrow keys move through them (Return then
+    // applies the painting in the style chosen).
+    Repeater {
+        model: ["Left", "Right", "Up", "Down"]
+        Item {
+            Shortcut {
+                sequence: modelData
+                enabled: _top.showStyles && _top.finishKeys
+                onActivated: stylePanel.moveChoice(modelData)
+            }
+        }
+    }
+
     TStrovane {
         id: teffect
         input: _top.input ? _top.input : teffect.input
@@ -403,11 +416,18 @@ TEModuleBase {
                 }
             }
         }
+        TStyleThumbnails {
+            id: styleThumbnails
+            picture: teffect.input
+        }
         TStylePanel {
+            id: stylePanel
             visible: _top.showStyles
             anchors { left: parent.left; right: parent.right; top: header.bottom; bottom: footer.top }
             effect: teffect
             database: tDatabase
+            thumbnails: styleThumbnails
+            onDeleted: _top.takenAway = _top.takenAway.concat([restorable])
         }
         Rectangle {
             id: footer

@@ -239,6 +239,36 @@ TEST_F(WorkerPipeline, TwoEffectsOnOnePhotoPaintAlike)
     EXPECT_TRUE(sameAsSingle(*third)) << "made after the first one went";
 }
 
+// A background effect's request (a thumbnail) waits behind every request
+// of the user's made while it waited, and paints with caches of its own:
+// the user's next change finds the preprocessing it made still there.
+TEST_F(WorkerPipeline, BackgroundRequestsWaitAndLeaveTheUsersCaches)
+{
+    effect->setInput(photo(480, 320));
+    run();
+    std::unique_ptr<TStrovane> thumbnails(newEffect());
+    thumbnails->setBackground(true);
+    thumbnails->setInput(photo(240, 150));
+
+    QStringList order;
+    QObject::connect(effect.get(), &TEffect::procFinished, [&order](const QString& mode) { order << "user " + mode; });
+    QObject::connect(thumbnails.get(), &TEffect::procFinished, [&order](const QString& mode) { order << "background " + mode; });
+    effect->setstroke_brush_size(0.3f);
+    effect->procPreview();      // runs at once
+    thumbnails->procOutput();   // waits
+    effect->setstroke_brush_size(0.6f);
+    effect->procOutput();       // asked for later, runs first
+    QEventLoop loop;
+    QTimer::singleShot(180000, &loop, &QEventLoop::quit);
+    QObject::connect(thumbnails.get(), &TEffect::procFinished, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_EQ(order, QStringList({"user PREVIEW", "user OUTPUT", "background OUTPUT"}));
+    EXPECT_FALSE(thumbnails->output().isEmpty());
+
+    effect->setstroke_brush_size(0.4f);
+    EXPECT_EQ(count(run(), "cache preprocessing miss"), 0) << "the user's preprocessing stays";
+}
+
 TEST_F(WorkerPipeline, OnlyWatchedPreviewsShowThePaintingAppear)
 {
     effect->setInput(photo(1200, 800));
