@@ -163,13 +163,14 @@ TEST_F(MainWindow, UndoAndRedoOfAnAppliedResultArePaintedToo)
 {
     QProcess* p = nullptr;
     const QString window = startedAndPainted(&p);
-    const cv::Mat paintingOfPhoto = view(window);
+    const cv::Mat paintingOfPhoto = settledView(window);
     apply(window);
     dismiss(QStringLiteral("Save Image"));
-    const cv::Mat paintingOfPainting = waitForView(window, [&](const cv::Mat& v) {
-        return sameShape(v, paintingOfPhoto) && meanDifference(v, paintingOfPhoto) > 1.0;
-    });
-    ASSERT_FALSE(paintingOfPainting.empty()) << "the applied painting is the picture now, and it is painted";
+    ASSERT_FALSE(waitForView(window, [&](const cv::Mat& v) {
+                     return sameShape(v, paintingOfPhoto) && meanDifference(v, paintingOfPhoto) > 1.0;
+                 }).empty())
+        << "the applied painting is the picture now, and it is painted";
+    const cv::Mat paintingOfPainting = settledView(window);
 
     const QSize size = windowSize(window);
     clickAt(window, size.width() - 355, kTabsY); // the tool bar's Undo

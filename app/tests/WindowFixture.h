@@ -136,6 +136,23 @@ protected:
         }
         return cv::Mat();
     }
+    // The view once it has not changed for holdMs: a painting that a busy
+    // machine draws slowly can pause between its batches for a second.
+    static cv::Mat settledView(const QString& window, int holdMs = 4000, int timeoutMs = 120000)
+    {
+        QElapsedTimer timer, still;
+        timer.start();
+        still.start();
+        cv::Mat last = view(window);
+        while (timer.elapsed() < timeoutMs && still.elapsed() < holdMs) {
+            QThread::msleep(250);
+            const cv::Mat now = view(window);
+            if (now.empty() || last.empty() || now.size() != last.size() || meanDifference(now, last) >= 0.1)
+                still.restart();
+            last = now;
+        }
+        return last;
+    }
     static cv::Mat waitForPaintingOf(const QString& window, const cv::Mat& photo, int timeoutMs = 120000)
     {
         std::string why;
