@@ -98,6 +98,14 @@ struct Style {
 
 class StylePanel : public Window {
 protected:
+    // As large as a first start makes it on a 1280 x 1024 screen, whatever
+    // this screen: four rows of tiles in sight.
+    void sizeAsAFirstStart(const QString& window)
+    {
+        xdotool({"windowsize", "--sync", window, "1024", "819"});
+        for (int i = 0; i < 50 && windowSize(window) != QSize(1024, 819); ++i)
+            QThread::msleep(200);
+    }
     static std::vector<Style> builtInStyles()
     {
         QFile file(binPath("Resources/styles/styles.json"));
@@ -257,11 +265,7 @@ TEST_F(StylePanel, TilesShowTheOpenPhotographPaintedInTheirStyles)
     const QString window = startAsNewUser(&program);
     ASSERT_FALSE(window.isEmpty());
     closeWelcome(window);
-    // As large as a first start makes it on a 1280 x 1024 screen, whatever
-    // this screen: four rows of tiles in sight.
-    xdotool({"windowsize", "--sync", window, "1024", "819"});
-    for (int i = 0; i < 50 && windowSize(window) != QSize(1024, 819); ++i)
-        QThread::msleep(200);
+    sizeAsAFirstStart(window);
     waitForPaintingOf(window, example());
     const QSize size = windowSize(window);
     // Every style painted on the example first: the harbour's work is all
@@ -385,9 +389,7 @@ TEST_F(StylePanel, EachPhotographGetsTilesOfItsOwn)
     const QString window = startAsNewUser(&program);
     ASSERT_FALSE(window.isEmpty());
     closeWelcome(window);
-    xdotool({"windowsize", "--sync", window, "1024", "819"});
-    for (int i = 0; i < 50 && windowSize(window) != QSize(1024, 819); ++i)
-        QThread::msleep(200);
+    sizeAsAFirstStart(window);
     const QSize size = windowSize(window);
     std::vector<cv::Mat> bundled;
     for (int n = 0; n < kVisibleTiles; ++n)
@@ -507,9 +509,7 @@ TEST_F(UsersStyles, AreKeptRenamedUpdatedDeletedAndBroughtBack)
     const QString window = startAsNewUser(&program);
     ASSERT_FALSE(window.isEmpty());
     closeWelcome(window);
-    xdotool({"windowsize", "--sync", window, "1024", "819"});
-    for (int i = 0; i < 50 && windowSize(window) != QSize(1024, 819); ++i)
-        QThread::msleep(200);
+    sizeAsAFirstStart(window);
     const QSize size = windowSize(window);
     const cv::Mat standard = waitForPaintingOf(window, example());
     xdotool({"mousemove", "--window", window, "200", "300"});
@@ -616,9 +616,7 @@ TEST_F(StylePanel, AStyleIsFoundByNameAndByGroup)
     const QString window = startAsNewUser(&program);
     ASSERT_FALSE(window.isEmpty());
     closeWelcome(window);
-    xdotool({"windowsize", "--sync", window, "1024", "819"});
-    for (int i = 0; i < 50 && windowSize(window) != QSize(1024, 819); ++i)
-        QThread::msleep(200);
+    sizeAsAFirstStart(window);
     const QSize size = windowSize(window);
     // The example's tiles all painted: they change no more.
     ASSERT_FALSE(waitForScreen(window, [&](const cv::Mat&) {
