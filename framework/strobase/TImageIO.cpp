@@ -538,6 +538,11 @@ bool save(const QString& path, const cv::Mat& image, const SaveOptions& options,
     } else if (!alpha && out.channels() == 4) {
         cv::cvtColor(out, out, cv::COLOR_BGRA2BGR);
     }
+    if (out.channels() == 2 && kind == Kind::Tiff) {
+        // OpenCV's TIFF encoder takes one, three or four channels.
+        *error = QStringLiteral("%1: a gray TIFF with alpha cannot be written").arg(path);
+        return false;
+    }
     if (options.adobeRGB && !options.asStored) {
         if (out.data == image.data)
             out = out.clone();

@@ -153,6 +153,14 @@ TEST(ImageIO, AsStoredTheFileKeepsItsSpaceLayoutAndProfile)
         ASSERT_EQ(read.mat().type(), source.type()) << c.name;
         EXPECT_LE(cv::norm(read.mat(), source, cv::NORM_INF), c.tolerance) << c.name;
     }
+    // Gray and alpha is a layout OpenCV's TIFF encoder lacks: said, not half done.
+    TImageIO::SaveOptions options;
+    options.asStored = true;
+    options.saveAlpha = true;
+    QString error;
+    EXPECT_FALSE(TImageIO::save(dir.filePath("graya.tif"), cv::Mat(8, 8, CV_8UC2, cv::Scalar(1, 2)), options, &error));
+    EXPECT_TRUE(error.contains("gray TIFF with alpha")) << error.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("graya.tif")));
 }
 
 TEST(ImageIO, RefusesWhatItCannotWrite)
