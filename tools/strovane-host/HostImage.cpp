@@ -67,6 +67,11 @@ bool HostImage::read(const QString& path, QString* error)
         *error = QStringLiteral("%1 is not a JPEG, TIFF or PNG image").arg(path);
         return false;
     }
+    // Found out before the painting, not when it is written.
+    if (isGray() && !m_alpha.empty() && m_format == QLatin1String("tif")) {
+        *error = QStringLiteral("%1: a gray TIFF with alpha cannot be written back").arg(path);
+        return false;
+    }
     if (!profileFits(m_profile, isGray(), &why)) {
         *error = QStringLiteral("%1: %2").arg(path, why);
         return false;

@@ -15,6 +15,7 @@
 #include <QSettings>
 
 #include <exiv2/exiv2.hpp>
+#include <lcms2.h>
 
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
@@ -32,6 +33,19 @@ struct Result {
     int exitCode = -1;
     QString out, err;
 };
+
+QByteArray grayProfile()
+{
+    cmsToneCurve* gamma = cmsBuildGamma(nullptr, 2.2);
+    cmsHPROFILE profile = cmsCreateGrayProfile(cmsD50_xyY(), gamma);
+    cmsUInt32Number size = 0;
+    cmsSaveProfileToMem(profile, nullptr, &size);
+    QByteArray bytes(int(size), 0);
+    cmsSaveProfileToMem(profile, bytes.data(), &size);
+    cmsCloseProfile(profile);
+    cmsFreeToneCurve(gamma);
+    return bytes;
+}
 
 class StrovaneHost : public Program {
 protected:
@@ -174,6 +188,10 @@ TEST_F(StrovaneHost, EachFormatComesBackInItsOwnLayoutAndProfile)
     cv::Mat photo16;
     photo.convertTo(photo16, CV_16U, 257.0);
 
+    // Gray with a gray profile of its own (gamma 2.2).
+    TImageIO::SaveOptions grayJpeg;
+    grayJpeg.asStored = true;
+    grayJpeg.iccProfile = grayProfile();
     TImageIO::SaveOptions adobeJpeg;
     adobeJpeg.adobeRGB = true;
     TImageIO::SaveOptions tiff16;
@@ -187,6 +205,7 @@ TEST_F(StrovaneHost, EachFormatComesBackInItsOwnLayoutAndProfile)
         {"16-bit TIFF", write(photo16, "sixteen.tif", tiff16), 16, 3},
         {"PNG with alpha", home.filePath("alpha.png"), 8, 4},
         {"16-bit gray PNG", home.filePath("gray16.png"), 16, 1},
+        {"gray JPEG with a gray profile", write(alpha, "gray.jpg", grayJpeg), 8, 1},
     };
     cv::imwrite(cases[2].in.toStdString(), rgba);
     cv::imwrite(cases[3].in.toStdString(), gray16);
