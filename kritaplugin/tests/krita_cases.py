@@ -1,0 +1,71 @@
+# Run by kritarunner for the plug-in's tests: builds a document from a case
+# file, runs the plug-in on its layer as the menu's action does, and writes
+# what the document holds afterwards for the test to check.
+#
+#   kritarunner -s krita_cases -f main CASE.json
+#
+# CASE.json: pluginDir (the pykrita folder holding strovane_painting), width,
+# height, model, depth, profile, pixels (raw layer pixels in Krita's order, or
+# none for a plain fill), annotation (or none), selection [x, y, w, h] (or
+# none), interactive, out (a folder). out/result.json gets the run's answer,
+# the messages shown and the layers bottom to top; out/layer-N.raw each
+# layer's pixels over the image, out/source-before.raw the source's before.
+import json
+import os
+import sys
+
+from krita import Krita, Selection
+
+
+def _write(path, data):
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+def main(args=None):
+    with open(args[0]) as f:
+        case = json.load(f)
+    sys.path.insert(0, case["pluginDir"])
+    from strovane_painting import painting
+
+    messages = []
+    painting.show_message = messages.append
+
+    krita = Krita.instance()
+    w, h = case["width"], case["height"]
+    doc = krita.createDocument(w, h, "case", case["model"], case["depth"], case["profile"], 72.0)
+    source = doc.rootNode().childNodes()[0]
+    if case["pixels"]:
+        with open(case["pixels"], "rb") as f:
+            source.setPixelData(f.read(), 0, 0, w, h)
+    else:
+        size = len(bytes(source.pixelData(0, 0, 1, 1)))
+        source.setPixelData(bytes((i * 7) % 251 for i in range(w * h * size)), 0, 0, w, h)
+    if case["annotation"]:
+        doc.setAnnotation(painting.ANNOTATION, "test", case["annotation"].encode("utf-8"))
+    if case["selection"]:
+        selection = Selection()
+        selection.select(*case["selection"], 255)
+        doc.setSelection(selection)
+    doc.refreshProjection()
+    doc.waitForDone()
+    out = case["out"]
+    _write(os.path.join(out, "source-before.raw"), bytes(source.pixelData(0, 0, w, h)))
+
+    # The actions call run() on the active document's active node; a
+    # kritarunner document has no view to make it active.
+    returned = painting.run(doc, source, case["interactive"])
+    doc.waitForDone()
+
+    layers = []
+    for i, node in enumerate(doc.rootNode().childNodes()):
+        layers.append({"name": node.name(), "type": node.type(), "model": node.colorModel(),
+                       "depth": node.colorDepth(), "profile": node.colorProfile(),
+                       "source": node.uniqueId() == source.uniqueId()})
+        _write(os.path.join(out, "layer-%d.raw" % i), bytes(node.pixelData(0, 0, w, h)))
+    annotation = bytes(doc.annotation(painting.ANNOTATION) or b"").decode("utf-8", "replace")
+    result = {"returned": bool(returned), "messages": messages, "layers": layers, "annotation": annotation}
+    with open(os.path.join(out, "result.json.part"), "w") as f:
+        json.dump(result, f)
+    os.replace(os.path.join(out, "result.json.part"), os.path.join(out, "result.json"))
+    doc.close()
