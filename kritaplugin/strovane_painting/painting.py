@@ -121,6 +121,8 @@ def _run(doc, node, interactive):
         shutil.rmtree(folder, ignore_errors=True)
 
     applied = out.splitlines()[0].strip() if out.strip() else ""
+    # The pixels go in before the layer joins the image: adding it is then
+    # the whole change, one undo step ("Add Layer").
     layer = doc.createNode(LAYER_NAME, "paintlayer")
     if (layer.colorModel(), layer.colorDepth(), layer.colorProfile()) != (model, depth, node.colorProfile()):
         layer.setColorSpace(model, depth, node.colorProfile())
