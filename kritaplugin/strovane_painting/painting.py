@@ -277,7 +277,7 @@ def _png(width, height, wide, rgba, icc):
     return (b"\x89PNG\r\n\x1a\n"
             + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 16 if wide else 8, 6, 0, 0, 0))
             + chunk(b"iCCP", b"ICC profile\0\0" + zlib.compress(icc))
-            + chunk(b"IDAT", zlib.compress(rows, 6))
+            + chunk(b"IDAT", zlib.compress(rows, 1))
             + chunk(b"IEND", b""))
 
 
