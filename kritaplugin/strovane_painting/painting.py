@@ -130,7 +130,9 @@ def _run(doc, node, interactive):
     node.parentNode().addChildNode(layer, node)
     if re.fullmatch(r"[^\x00-\x1f\x7f]{1,256}", applied):
         doc.setAnnotation(ANNOTATION, "The Strovane preset applied last", applied.encode("utf-8"))
-    doc.setActiveNode(layer)
+    # The source stays the active layer: Repeat paints it again, not the
+    # painting.
+    doc.setModified(True)
     doc.refreshProjection()
     return True
 
