@@ -62,7 +62,8 @@ protected:
     }
 
     // Runs one case in kritarunner; its files land in home/<name>/.
-    Outcome runCase(const QString& name, QJsonObject c, const cv::Mat& pixels = cv::Mat())
+    Outcome runCase(const QString& name, QJsonObject c, const cv::Mat& pixels = cv::Mat(),
+                    const char* function = "main")
     {
         const QString folder = home.filePath(name);
         QDir().mkpath(folder);
@@ -90,11 +91,13 @@ protected:
         QProcess krita;
         krita.setProcessEnvironment(environment);
         krita.setProcessChannelMode(QProcess::MergedChannels);
-        krita.start(QStringLiteral("kritarunner"), {"-s", "krita_cases", "-f", "main", caseFile.fileName()});
+        krita.start(QStringLiteral("kritarunner"), {"-s", "krita_cases", "-f", function, caseFile.fileName()});
         Outcome outcome;
         outcome.ran = krita.waitForFinished(300000);
         outcome.log = QString::fromUtf8(krita.readAll()).right(6000);
         QFile resultFile(folder + "/result.json");
+        if (QByteArray(function) == "save")
+            return outcome;
         if (!resultFile.open(QIODevice::ReadOnly)) {
             outcome.ran = false;
             return outcome;
@@ -308,4 +311,87 @@ TEST_F(KritaPlugin, AnAnswerOfAnotherSizeIsRefused)
     EXPECT_TRUE(o.messages.first().contains("another size")) << o.messages.first().toStdString();
     EXPECT_EQ(paintLayers(o).size(), 1u);
     EXPECT_EQ(o.annotation, "a-preset") << "nothing kept from a refused answer";
+}
+
+TEST_F(KritaPlugin, InKritasWindowTheShortcutPaintsAndOneUndoTakesItBack)
+{
+    // Krita itself, with the plug-in found through the data path and enabled
+    // in its settings as the Python Plugin Manager enables it; the stand-in
+    // host hands the picture back as it got it.
+    if (QStandardPaths::findExecutable(QStringLiteral("krita")).isEmpty())
+        GTEST_SKIP() << "Krita is not installed";
+    cv::Mat small, bgra;
+    cv::resize(photo, small, cv::Size(160, 100), 0, 0, cv::INTER_AREA);
+    cv::cvtColor(small, bgra, cv::COLOR_BGR2BGRA);
+    bgra.convertTo(bgra, CV_16UC4, 257.0);
+    const QString kra = home.filePath("picture.kra");
+    const QJsonObject spec{{"width", small.cols}, {"height", small.rows}, {"model", "RGBA"}, {"depth", "U16"},
+                           {"profile", "sRGB-elle-V2-srgbtrc.icc"}, {"annotation", "a-style-id"}, {"kra", kra}};
+    ASSERT_TRUE(runCase("made", spec, bgra, "save").ran);
+    ASSERT_TRUE(QFile::exists(kra));
+
+    QDir().mkpath(home.filePath("config"));
+    QFile kritarc(home.filePath("config/kritarc"));
+    ASSERT_TRUE(kritarc.open(QIODevice::WriteOnly));
+    kritarc.write("[python]\nenable_strovane_painting=true\n");
+    kritarc.close();
+    environment.insert("XDG_DATA_DIRS", QStringLiteral(PLUGIN_DIR "/../..:/usr/local/share:/usr/share"));
+    auto owned = std::make_unique<QProcess>();
+    QProcess* krita = owned.get();
+    krita->setProcessEnvironment(environment);
+    krita->setProcessChannelMode(QProcess::MergedChannels);
+    QObject::connect(krita, &QProcess::readyRead, [this, krita] { output[krita] += QString::fromUtf8(krita->readAll()); });
+    krita->start(QStringLiteral("krita"), {"--nosplash", kra});
+    started.push_back(std::move(owned));
+
+    // The window's title ends its name with " *" while there are changes.
+    auto title = [](const QString& window) { return xdotool({"getwindowname", window}); };
+    auto waitForTitle = [&](const QString& window, bool changed) {
+        for (int i = 0; i < 600; ++i) {
+            if (title(window).contains(" * ") == changed)
+                return true;
+            QThread::msleep(200);
+        }
+        return false;
+    };
+    QString window;
+    for (int i = 0; i < 600 && window.isEmpty(); ++i) {
+        window = xdotool({"search", "--onlyvisible", "--name", "^picture\\.kra "}, 2000).section('\n', 0, 0);
+        QThread::msleep(200);
+    }
+    ASSERT_FALSE(window.isEmpty()) << log(krita).toStdString();
+    QThread::msleep(2000);
+
+    struct Step {
+        const char* keys;
+        const char* savedAs;
+    } steps[] = {{"ctrl+alt+shift+p", "painted.kra"}, {"ctrl+z", "undone.kra"}};
+    for (const Step& step : steps) {
+        press(window, step.keys);
+        ASSERT_TRUE(waitForTitle(window, true)) << step.keys << " changed nothing: " << title(window).toStdString()
+                                                << log(krita).toStdString();
+        press(window, "ctrl+s");
+        ASSERT_TRUE(waitForTitle(window, false)) << step.keys << ": not saved";
+        QThread::msleep(500);
+        ASSERT_TRUE(QFile::copy(kra, home.filePath(step.savedAs)));
+    }
+    krita->kill();
+    krita->waitForFinished(10000);
+
+    const Outcome painted = runCase("painted", {{"kra", home.filePath("painted.kra")}}, cv::Mat(), "inspect");
+    ASSERT_TRUE(painted.ran) << painted.log.toStdString();
+    const std::vector<int> paint = paintLayers(painted);
+    ASSERT_EQ(paint.size(), 2u);
+    EXPECT_EQ(painted.layers.at(paint[1]).toObject().value("name").toString(), "Strovane painting");
+    EXPECT_EQ(painted.annotation, "a-style-id");
+    const cv::Mat source = layerPixels("painted", QStringLiteral("layer-%1.raw").arg(paint[0]), small.size(), CV_16UC4);
+    const cv::Mat added = layerPixels("painted", QStringLiteral("layer-%1.raw").arg(paint[1]), small.size(), CV_16UC4);
+    ASSERT_FALSE(source.empty() || added.empty());
+    EXPECT_EQ(cv::norm(source, bgra, cv::NORM_INF), 0.0) << "the source untouched";
+    EXPECT_EQ(cv::norm(added, bgra, cv::NORM_INF), 0.0) << "the stand-in's answer, every bit";
+
+    const Outcome undone = runCase("undone", {{"kra", home.filePath("undone.kra")}}, cv::Mat(), "inspect");
+    ASSERT_TRUE(undone.ran) << undone.log.toStdString();
+    EXPECT_EQ(paintLayers(undone).size(), 1u) << "one Ctrl+Z takes the layer away";
+    EXPECT_FALSE(temporaryFilesLeft());
 }
