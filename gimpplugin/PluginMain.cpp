@@ -105,7 +105,9 @@ GimpPDBStatusType paint(gint32 image, gint32 drawable, GimpRunMode mode, const s
     }
     area.read(*exchange);
 
-    const ProgramLocation location = ProgramLocation::find();
+    // build/bin/gimp/plug-ins/<name>/ beside build/bin/; an install's
+    // lib/gimp/2.0/plug-ins/<name>/ beside lib/strovane/.
+    const ProgramLocation location = ProgramLocation::find({"../../..", "../../../../strovane"});
     if (!exchange->launch(location.program, location.folder)) {
         *message = "The painting program cannot be started: " + location.program;
         return GIMP_PDB_EXECUTION_ERROR;

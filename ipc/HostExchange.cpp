@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <cstring>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -53,11 +54,15 @@ HostExchange::~HostExchange()
         m_param->destroy();
 }
 
-bool HostExchange::launch(const std::string& program, const std::string& folder)
+bool HostExchange::launch(const std::string& program, const std::string& folder, bool quiet)
 {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+    if (quiet) {
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    }
     char name[] = "Velmora_Strovane";
     char* argv[] = {name, nullptr};
     pid_t pid = 0;

@@ -33,8 +33,9 @@ public:
     int planeCount() const { return m_gray ? 1 : 3; }
 
     // Starts program (argv[0] "Velmora_Strovane") in its folder; false when
-    // it cannot be started.
-    bool launch(const std::string& program, const std::string& folder);
+    // it cannot be started. Quiet: its stdout and stderr go to /dev/null
+    // (a command-line host keeps its own streams to itself).
+    bool launch(const std::string& program, const std::string& folder, bool quiet = false);
     pid_t program() const { return m_program; }
     // The program has answered or is gone.
     bool answered();

@@ -221,7 +221,7 @@ bool jpegDecode(const Source& file, const Request& request, cv::Mat* image, QStr
         *error = QStringLiteral("the JPEG data ends before the picture does (truncated)");
         return false;
     }
-    if (type == CV_8UC1)
+    if (type == CV_8UC1 && !request.keepGray)
         cv::cvtColor(pixels, pixels, cv::COLOR_GRAY2BGR);
     else if (type == CV_8UC4)
         pixels = cmykToBgr(pixels);
@@ -287,7 +287,7 @@ bool pngChunksFit(const Source& source)
     return fit;
 }
 
-bool pngOpen(PngReader& r, bool keepAlpha)
+bool pngOpen(PngReader& r, bool keepAlpha, bool keepGray)
 {
     if (setjmp(r.failure.jump))
         return false;
@@ -308,7 +308,7 @@ bool pngOpen(PngReader& r, bool keepAlpha)
         png_set_expand_gray_1_2_4_to_8(r.png);
     if (png_get_valid(r.png, r.info, PNG_INFO_tRNS) && keepAlpha)
         png_set_tRNS_to_alpha(r.png);
-    if (type == PNG_COLOR_TYPE_GRAY || type == PNG_COLOR_TYPE_GRAY_ALPHA)
+    if ((type == PNG_COLOR_TYPE_GRAY || type == PNG_COLOR_TYPE_GRAY_ALPHA) && !keepGray)
         png_set_gray_to_rgb(r.png);
     if (!keepAlpha)
         png_set_strip_alpha(r.png);
@@ -387,7 +387,7 @@ bool pngDecode(const Source& file, const Request& request, cv::Mat* image, QStri
     }
     PngReader r;
     r.stream = streamOf(file);
-    if (!r.stream || !pngOpen(r, request.keepAlpha)) {
+    if (!r.stream || !pngOpen(r, request.keepAlpha, request.keepGray)) {
         *error = r.stream ? pngError(r) : QStringLiteral("cannot read the file");
         return false;
     }
@@ -426,9 +426,9 @@ bool tiffDecode(const Source& source, const Request& request, cv::Mat* image, QS
         *error = QStringLiteral("cannot decode the TIFF data");
         return false;
     }
-    if (pixels.channels() == 2) // gray and alpha: the gray
+    if (pixels.channels() == 2 && !(request.keepGray && request.keepAlpha)) // gray and alpha: the gray
         cv::extractChannel(pixels, pixels, 0);
-    if (pixels.channels() == 1)
+    if (pixels.channels() == 1 && !request.keepGray)
         cv::cvtColor(pixels, pixels, cv::COLOR_GRAY2BGR);
     *image = pixels;
     return true;

@@ -40,9 +40,11 @@ struct Request {
     int minSide = 0;
     // Keep an alpha channel (BGRA) where the file has one; else BGR.
     bool keepAlpha = false;
+    // Keep gray as one channel (two with a kept alpha); else made BGR.
+    bool keepGray = false;
 };
 
-// The pixels, BGR or BGRA, 8 or 16 bits (JPEG: 8, gray made BGR). A file
+// The pixels, BGR or BGRA, 8 or 16 bits (JPEG: 8, gray made BGR unless kept). A file
 // that ends before its pixels do is an error ("truncated").
 bool decode(Kind kind, const Source& source, const Request& request, cv::Mat* image, QString* error);
 

@@ -125,6 +125,8 @@ cv::Mat upright(const cv::Mat& m, int orientation)
 // The profile of the chosen space, embedded in every written file.
 QByteArray profileFor(const TImageIO::SaveOptions& options)
 {
+    if (options.asStored)
+        return options.iccProfile;
     return options.adobeRGB ? TIcc::adobeRGB() : TIcc::sRGB();
 }
 
@@ -154,13 +156,18 @@ bool encodePng(const cv::Mat& image, const TImageIO::SaveOptions& options, std::
         },
         nullptr);
     png_set_compression_level(png, std::clamp(options.pngCompression, 0, 9));
+    const int colourType = image.channels() == 1 ? PNG_COLOR_TYPE_GRAY
+        : image.channels() == 2                  ? PNG_COLOR_TYPE_GRAY_ALPHA
+        : image.channels() == 4                  ? PNG_COLOR_TYPE_RGB_ALPHA
+                                                 : PNG_COLOR_TYPE_RGB;
     png_set_IHDR(png, info, png_uint_32(image.cols), png_uint_32(image.rows), image.depth() == CV_16U ? 16 : 8,
-                 image.channels() == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB,
+                 colourType,
                  options.pngInterlace ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     // libpng writes the profile chunk itself: exiv2 leaves its name empty.
-    png_set_iCCP(png, info, "ICC profile", PNG_COMPRESSION_TYPE_BASE,
-                 reinterpret_cast<png_const_bytep>(profile.constData()), png_uint_32(profile.size()));
+    if (!profile.isEmpty())
+        png_set_iCCP(png, info, "ICC profile", PNG_COMPRESSION_TYPE_BASE,
+                     reinterpret_cast<png_const_bytep>(profile.constData()), png_uint_32(profile.size()));
     png_write_info(png, info);
     png_set_bgr(png);
     if (image.depth() == CV_16U)
@@ -265,7 +272,7 @@ bool addMetadata(Kind kind, std::vector<uchar>* bytes, const cv::Size& size, con
                 // A source without readable metadata gives none.
             }
         }
-        if (kind != Kind::Png) {
+        if (kind != Kind::Png && !profileFor(options).isEmpty()) {
             const QByteArray profile = profileFor(options);
             Exiv2::DataBuf icc(bytesOf(profile), long(profile.size()));
             image->setIccProfile(icc, false);
@@ -424,6 +431,7 @@ bool load(const QString& path, TSMat* image, QString* error, const LoadOptions& 
     Q_UNUSED(decoderLimited);
     TImageDecoders::Request request;
     request.minSide = options.minSide;
+    request.keepAlpha = request.keepGray = options.storedProfile != nullptr;
     cv::Mat mat;
     if (!TImageDecoders::decode(kind, source, request, &mat, &why)) {
         *error = QStringLiteral("%1: %2").arg(path, why);
@@ -433,7 +441,9 @@ bool load(const QString& path, TSMat* image, QString* error, const LoadOptions& 
         if (mat.depth() != CV_8U && mat.depth() != CV_16U)
             mat.convertTo(mat, CV_16U, mat.depth() == CV_32F ? 65535.0 : 1.0);
         mat = upright(mat, meta.orientation);
-        if (!meta.iccProfile.isEmpty()) {
+        if (options.storedProfile) {
+            *options.storedProfile = meta.iccProfile;
+        } else if (!meta.iccProfile.isEmpty()) {
             // A profile we cannot apply leaves the pixels as they are.
             if (!TIcc::toWorkingSpace(mat, meta.iccProfile, &why))
                 qWarning("TImageIO: %s: colour profile ignored (%s)", qPrintable(path), qPrintable(why));
@@ -495,7 +505,7 @@ bool save(const QString& path, const cv::Mat& image, const SaveOptions& options,
         *error = problem;
         return false;
     }
-    const Kind kind = kindOfName(path);
+    const Kind kind = kindOfName(options.format.isEmpty() ? path : QStringLiteral("image.") + options.format);
     if (kind == Kind::Unknown) {
         *error = QStringLiteral("%1: unknown image format (use .png, .jpg or .tif)").arg(path);
         return false;
@@ -508,7 +518,8 @@ bool save(const QString& path, const cv::Mat& image, const SaveOptions& options,
         *error = QStringLiteral("JPEG files hold 8 bits per channel only");
         return false;
     }
-    if (image.empty() || (image.channels() != 3 && image.channels() != 4)) {
+    const bool gray = options.asStored && (image.channels() == 1 || image.channels() == 2);
+    if (image.empty() || (!gray && image.channels() != 3 && image.channels() != 4)) {
         *error = QStringLiteral("there is no colour image to save");
         return false;
     }
@@ -517,11 +528,22 @@ bool save(const QString& path, const cv::Mat& image, const SaveOptions& options,
     if (out.depth() != wanted)
         out.convertTo(out, wanted, out.depth() == CV_16U ? 1.0 / 257.0 : 257.0);
     const bool alpha = options.saveAlpha && kind != Kind::Jpeg;
-    if (alpha && out.channels() == 3)
+    if (gray && alpha && out.channels() == 1) {
+        const cv::Mat opaque(out.size(), out.type(), cv::Scalar(out.depth() == CV_16U ? 65535 : 255));
+        cv::merge(std::vector<cv::Mat>{out, opaque}, out);
+    } else if (gray && !alpha && out.channels() == 2) {
+        cv::extractChannel(out, out, 0);
+    } else if (alpha && out.channels() == 3) {
         cv::cvtColor(out, out, cv::COLOR_BGR2BGRA);
-    else if (!alpha && out.channels() == 4)
+    } else if (!alpha && out.channels() == 4) {
         cv::cvtColor(out, out, cv::COLOR_BGRA2BGR);
-    if (options.adobeRGB) {
+    }
+    if (out.channels() == 2 && kind == Kind::Tiff) {
+        // OpenCV's TIFF encoder takes one, three or four channels.
+        *error = QStringLiteral("%1: a gray TIFF with alpha cannot be written").arg(path);
+        return false;
+    }
+    if (options.adobeRGB && !options.asStored) {
         if (out.data == image.data)
             out = out.clone();
         if (!TIcc::fromWorkingSpace(out, TIcc::adobeRGB(), error))
@@ -539,6 +561,20 @@ bool save(const QString& path, const cv::Mat& image, const SaveOptions& options,
     }
     return TSafeFile::write(path, QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()), int(bytes.size())),
                             error);
+}
+
+QString formatOf(const QString& path)
+{
+    QFile file;
+    QString error;
+    if (!TSafeFile::openForReading(path, &file, &error))
+        return QString();
+    switch (TImageDecoders::kindOf(file.read(16))) {
+    case Kind::Jpeg: return QStringLiteral("jpg");
+    case Kind::Png: return QStringLiteral("png");
+    case Kind::Tiff: return QStringLiteral("tif");
+    default: return QString();
+    }
 }
 
 bool storedLayout(const QString& path, int* depth, int* channels)

@@ -33,6 +33,14 @@ struct STROBASE_EXPORT SaveOptions {
     bool pngInterlace = false;     // Adam7
     bool adobeRGB = false;         // else sRGB
     QString metadataSource;        // file whose EXIF, IPTC and XMP are carried over
+    // For a host that hands the picture back in its own space: the pixels
+    // are already in iccProfile's space and go out unconverted with it
+    // embedded as is (none when empty; adobeRGB unused), and gray (one
+    // channel, two with alpha) is written as gray.
+    bool asStored = false;
+    QByteArray iccProfile;
+    // "jpg", "png" or "tif" when the format is not the path's extension's.
+    QString format;
 
     // From the keys of the save dialogs' metadata map ("JPEG_QUALITY",
     // "TIFF_COMPRESSION", "PNG_BITDEPTH", "COLOR_SPACE", ...). False with a
@@ -47,6 +55,11 @@ struct STROBASE_EXPORT LoadOptions {
     // Called with the picture's size before anything is decoded: false,
     // with the reason, refuses it (the caller's estimate of its own work).
     std::function<bool(const QSize& size, QString* why)> accept;
+    // Set: the pixels as stored (turned upright only), in the file's own
+    // colour space, gray as one channel and alpha kept (BGRA, or gray and
+    // alpha); the embedded profile's bytes, empty without one, go here.
+    // Null: converted into the working space, BGR.
+    QByteArray* storedProfile = nullptr;
 };
 
 // A missing, truncated or undecodable file is an error, never a partial
@@ -65,6 +78,9 @@ STROBASE_EXPORT bool decodeTexture(const QByteArray& bytes, int maxSide, cv::Mat
 // that is a symbolic link is refused: the link is never written through.
 STROBASE_EXPORT bool save(const QString& path, const cv::Mat& image, const SaveOptions& options, QString* error);
 STROBASE_EXPORT bool save(const QString& path, const cv::Mat& image, int depth, QString* error);
+// The format of an image file by its content: "jpg", "png" or "tif"; empty
+// when it is none of them or cannot be read.
+STROBASE_EXPORT QString formatOf(const QString& path);
 // The bits per sample (8 or 16) and the channels of an image file as
 // stored; false when it cannot be read.
 STROBASE_EXPORT bool storedLayout(const QString& path, int* depth, int* channels);

@@ -5,7 +5,7 @@
 
 #include "BenchSupport.h"
 #include "StrovanePassFactory.h"
-#include "stages/StageHelpers.h"
+#include "passes/GaussPass.h"
 
 #include <FastBilateralFilter.h>
 #include <Strobase.h>
@@ -14,7 +14,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QVector2D>
 
 #include <algorithm>
 #include <cstdio>
@@ -56,11 +55,9 @@ int main(int argc, char** argv)
     TSFbo output(input.size(), GL_RGBA8);
 
     StrovanePassFactory factory;
-    std::unique_ptr<RenderPass> gauss(factory.create(QStringLiteral("Gauss")));
-    bindImage(gauss.get(), "tex_img", input, 0);
-    setUniform(gauss.get(), "imgSize", QVector2D(float(input.width()), float(input.height())));
-    setUniform(gauss.get(), "pass", 1.0f);
-    const double gaussMs = medianMs(runs, [&] { drawInto(gauss.get(), output); });
+    std::unique_ptr<RenderPass> pass(factory.create(QStringLiteral("Gauss")));
+    auto* gauss = static_cast<GaussPass*>(pass.get());
+    const double gaussMs = medianMs(runs, [&] { gauss->draw({input.texture(), input.size(), false, 1}, output); });
 
     velmora::image_processing::algorithms::opengl::FastBilateralFilter bilateral;
     const int spatial = int(std::max(input.width(), input.height()) / 32);

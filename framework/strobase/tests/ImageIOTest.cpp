@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include <exiv2/exiv2.hpp>
+#include <lcms2.h>
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
@@ -93,6 +94,73 @@ TEST(ImageIO, RoundTripsEveryFormatAndDepth)
         EXPECT_NE(read.uid(), 0u);
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 5) << "no temporary files left";
+}
+
+TEST(ImageIO, AsStoredTheFileKeepsItsSpaceLayoutAndProfile)
+{
+    // For a host: read and written again without any conversion, the
+    // profile's bytes handed out and embedded as they are.
+    QTemporaryDir dir;
+    cmsToneCurve* gamma = cmsBuildGamma(nullptr, 2.2);
+    cmsHPROFILE grayProfile = cmsCreateGrayProfile(cmsD50_xyY(), gamma);
+    cmsUInt32Number graySize = 0;
+    cmsSaveProfileToMem(grayProfile, nullptr, &graySize);
+    QByteArray gray(int(graySize), 0);
+    cmsSaveProfileToMem(grayProfile, gray.data(), &graySize);
+    cmsCloseProfile(grayProfile);
+    cmsFreeToneCurve(gamma);
+
+    struct Case {
+        const char* name;
+        int depth, channels;
+        QByteArray profile;
+        double tolerance;
+    } cases[] = {
+        {"rgb.png", 8, 3, TIcc::adobeRGB(), 0},   {"rgba.png", 16, 4, TIcc::adobeRGB(), 0},
+        {"gray.png", 16, 1, gray, 0},            {"graya.png", 8, 2, QByteArray(), 0},
+        {"rgb.tif", 16, 3, TIcc::adobeRGB(), 0}, {"rgba.tif", 8, 4, QByteArray(), 0},
+        {"gray.tif", 8, 1, gray, 0},             {"rgb.jpg", 8, 3, TIcc::adobeRGB(), 6},
+        {"gray.jpg", 8, 1, gray, 6},
+    };
+    for (const Case& c : cases) {
+        const int depth = c.depth == 16 ? CV_16U : CV_8U;
+        const cv::Mat colour = gradient(64, 48, depth);
+        std::vector<cv::Mat> planes;
+        cv::split(colour, planes);
+        std::vector<cv::Mat> wanted = c.channels >= 3 ? planes : std::vector<cv::Mat>{planes[0]};
+        if (c.channels == 2 || c.channels == 4)
+            wanted.push_back(planes[1]);
+        cv::Mat source;
+        cv::merge(wanted, source);
+        TImageIO::SaveOptions options;
+        options.asStored = true;
+        options.iccProfile = c.profile;
+        options.depth = c.depth;
+        options.saveAlpha = c.channels == 2 || c.channels == 4;
+        // The format by name, whatever the path says.
+        options.format = QFileInfo(QLatin1String(c.name)).suffix();
+        const QString path = dir.filePath(QLatin1String(c.name) + QStringLiteral(".out"));
+        QString error;
+        ASSERT_TRUE(TImageIO::save(path, source, options, &error)) << c.name << error.toStdString();
+        EXPECT_EQ(TImageIO::formatOf(path), options.format) << c.name;
+
+        QByteArray profile("not read");
+        TImageIO::LoadOptions load;
+        load.storedProfile = &profile;
+        TSMat read;
+        ASSERT_TRUE(TImageIO::load(path, &read, &error, load)) << c.name << error.toStdString();
+        EXPECT_EQ(profile, c.profile) << c.name;
+        ASSERT_EQ(read.mat().type(), source.type()) << c.name;
+        EXPECT_LE(cv::norm(read.mat(), source, cv::NORM_INF), c.tolerance) << c.name;
+    }
+    // Gray and alpha is a layout OpenCV's TIFF encoder lacks: said, not half done.
+    TImageIO::SaveOptions options;
+    options.asStored = true;
+    options.saveAlpha = true;
+    QString error;
+    EXPECT_FALSE(TImageIO::save(dir.filePath("graya.tif"), cv::Mat(8, 8, CV_8UC2, cv::Scalar(1, 2)), options, &error));
+    EXPECT_TRUE(error.contains("gray TIFF with alpha")) << error.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("graya.tif")));
 }
 
 TEST(ImageIO, RefusesWhatItCannotWrite)

@@ -2,11 +2,31 @@
 
 #include "FullScreenPass.h"
 
-// A 15-tap Gaussian (sigma 2.5) along one axis.
+#include <QVector4D>
+
+#include <vector>
+
+// The structure tensor's smoothing along one axis: the 15-tap Gaussian of
+// sigma 2.5 applied `rounds` times over, folded into one kernel so that the
+// rounds cost one pass, and read with bilinear taps that each weigh two
+// neighbouring texels at once (the same weighted sums, half the fetches).
 class GaussPass : public FullScreenPass {
 public:
-    GaussPass()
-        : FullScreenPass(QStringLiteral("gauss"), QStringLiteral("gauss"))
-    {
-    }
+    struct Params {
+        GLuint image = 0;
+        QSize size;
+        bool vertical = false;
+        int rounds = 1; // 1..kMaxRounds
+    };
+    static constexpr int kMaxRounds = 3;
+
+    GaussPass();
+
+    void draw(const Params& params, TSFbo& target);
+
+    // The kernel's weights from the centre out: 7 x rounds + 1 of them.
+    static std::vector<double> kernel(int rounds);
+    // The kernel as taps (offset in texels, weight): the centre, then one
+    // tap per pair of neighbours, each read on both sides.
+    static std::vector<QVector4D> bilinearTaps(const std::vector<double>& kernel);
 };

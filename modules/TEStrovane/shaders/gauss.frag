@@ -1,17 +1,19 @@
 #version 150
-// Sigma 2.5; the outermost pair carries the tail so that the weights sum to 1.
+// One axis of a symmetric kernel as bilinear taps: taps[0] the centre,
+// each further tap (offset in texels, weight) read on both sides.
 in vec2 uv;
-in vec2 taps[14];
 out vec4 fragColor;
-uniform sampler2D tex_img;
-
-const float weights[8] = float[8](0.159576912161, 0.147308056121, 0.115876621105, 0.0776744219933,
-                                  0.0443683338718, 0.0215963866053, 0.00895781211794, 0.0044299121055113265);
+uniform sampler2D image;
+uniform vec2 axisStep;
+uniform int tapCount;
+uniform vec4 taps[12]; // three rounds of the 15-tap kernel need 12
 
 void main()
 {
-    vec4 sum = weights[0] * texture(tex_img, uv);
-    for (int k = 1; k <= 7; ++k)
-        sum += weights[k] * (texture(tex_img, taps[7 - k]) + texture(tex_img, taps[6 + k]));
+    vec4 sum = taps[0].y * texture(image, uv);
+    for (int i = 1; i < tapCount; ++i) {
+        vec2 o = taps[i].x * axisStep;
+        sum += taps[i].y * (texture(image, uv + o) + texture(image, uv - o));
+    }
     fragColor = sum;
 }

@@ -1,21 +1,28 @@
 #version 150
-// Separable Gaussian of standard deviation `radius`, taps out to 2 sigma.
+// Two Gaussians of the lightness along one axis: weights[i] holds the
+// (narrow, wide) weight of offset i, read on both sides.
 in vec2 uv;
 out vec4 fragColor;
-uniform sampler2D img;
-uniform vec2 imageSize;
-uniform float radius;
-uniform float isVertical;
+uniform sampler2D image;
+uniform vec2 axisStep;
+// The first axis keeps the wide blur in whole 1/255 steps, counted in y:
+// the line image's look was tuned with that rounding of the wide blur.
+uniform int split; // 0: both from x; 1: narrow from x, wide from y
+uniform int tapCount;
+uniform vec4 weights[8]; // out to 2 sigma of sigma 3.5
+
+vec2 lightness(vec2 p)
+{
+    vec4 t = texture(image, p);
+    return split != 0 ? vec2(t.x, t.y / 255.0) : t.xx;
+}
 
 void main()
 {
-    vec2 o = mix(vec2(1.0 / imageSize.x, 0.0), vec2(0.0, 1.0 / imageSize.y), isVertical);
-    vec4 sum = texture(img, uv);
-    float norm = 1.0;
-    for (float n = 1.0; n <= 2.0 * radius; n += 1.0) {
-        float k = exp(-n * n / (2.0 * radius * radius));
-        sum += k * (texture(img, uv + n * o) + texture(img, uv - n * o));
-        norm += 2.0 * k;
+    vec2 sum = weights[0].xy * lightness(uv);
+    for (int i = 1; i < tapCount; ++i) {
+        vec2 o = float(i) * axisStep;
+        sum += weights[i].xy * (lightness(uv + o) + lightness(uv - o));
     }
-    fragColor = sum / norm;
+    fragColor = split != 0 ? vec4(sum, 0.0, 1.0) : vec4(sum.x, floor(sum.y * 255.0 + 0.5), 0.0, 1.0);
 }

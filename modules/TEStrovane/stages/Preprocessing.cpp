@@ -1,6 +1,8 @@
 #include "../TStrovaneWorker.h"
-#include "../StrovaneLog.h"
 #include "StageHelpers.h"
+#include "../passes/DiffGaussPass.h"
+#include "../passes/GaussPass.h"
+#include "../passes/SepGaussPass.h"
 
 #include <QVector2D>
 
@@ -11,29 +13,17 @@ bool TStrovaneWorker::preprocessing(const TSFbo& scaledInput, TSFbo& flowField, 
 {
     const QSize size = scaledInput.size();
     const QVector2D imageSize(float(size.width()), float(size.height()));
-    TSFbo t0(size, GL_RGBA16F), t1(size, GL_RGBA16F), t2(size, GL_RGBA16F), t3(size, GL_RGBA16F);
+    TSFbo t0(size, GL_RGBA16F), t1(size, GL_RGBA16F), t2(size, GL_RGBA16F);
 
     if (RenderPass* sst = usePass("Sst")) {
         bindImage(sst, "tex_img", scaledInput, 0);
         setUniform(sst, "imgSize", imageSize);
         drawInto(sst, t0);
     }
-    if (RenderPass* gauss = usePass("Gauss")) {
-        setUniform(gauss, "imgSize", imageSize);
-        for (int round = 0; round < 3; ++round) {
-            bindImage(gauss, "tex_img", t0, 0);
-            setUniform(gauss, "pass", 0.0f);
-            if (round == 1) {
-                // One 15-tap pass, the yardstick of the adjustment's cost.
-                StageTimer timer("gauss-pass");
-                drawInto(gauss, flowField);
-            } else {
-                drawInto(gauss, flowField);
-            }
-            bindImage(gauss, "tex_img", flowField, 0);
-            setUniform(gauss, "pass", 1.0f);
-            drawInto(gauss, t0);
-        }
+    // Three rounds of the 15-tap Gaussian, as one kernel per axis.
+    if (auto* gauss = static_cast<GaussPass*>(usePass("Gauss"))) {
+        gauss->draw({t0.texture(), size, true, GaussPass::kMaxRounds}, t1);
+        gauss->draw({t1.texture(), size, false, GaussPass::kMaxRounds}, t0);
     }
     if (RenderPass* tfm = usePass("Tfm")) {
         bindImage(tfm, "img", t0, 0);
@@ -55,27 +45,13 @@ bool TStrovaneWorker::preprocessing(const TSFbo& scaledInput, TSFbo& flowField, 
         setUniform(bilateral, "pass", 1);
         drawInto(bilateral, t0);
     }
-    if (RenderPass* blur = usePass("SepGauss")) {
-        setUniform(blur, "imageSize", imageSize);
-        setUniform(blur, "radius", 1.0f);
-        setUniform(blur, "isVertical", 0.0f);
-        bindImage(blur, "img", t0, 0);
-        drawInto(blur, t1);
-        setUniform(blur, "isVertical", 1.0f);
-        bindImage(blur, "img", t1, 0);
-        drawInto(blur, t2);
-        setUniform(blur, "radius", 1.6f);
-        setUniform(blur, "isVertical", 0.0f);
-        bindImage(blur, "img", t0, 0);
-        drawInto(blur, lineImage);
-        setUniform(blur, "isVertical", 1.0f);
-        bindImage(blur, "img", lineImage, 0);
-        drawInto(blur, t3);
+    // Both blurs of the lightness at once, axis by axis, then their
+    // difference.
+    if (auto* blur = static_cast<SepGaussPass*>(usePass("SepGauss"))) {
+        blur->draw({t0.texture(), size, false, false, 1.0f, 1.6f}, t1);
+        blur->draw({t1.texture(), size, true, true, 1.0f, 1.6f}, t2);
     }
-    if (RenderPass* dog = usePass("DiffGauss")) {
-        bindImage(dog, "imgE", t2, 0);
-        bindImage(dog, "imgR", t3, 1);
-        drawInto(dog, lineImage);
-    }
+    if (auto* dog = static_cast<DiffGaussPass*>(usePass("DiffGauss")))
+        dog->draw({t2.texture()}, lineImage);
     return true;
 }

@@ -27,7 +27,7 @@ TEST(QmlModule, ImportingTheModuleRegistersTheTypeTheEffectAndTheResources)
     for (const char* name : {"basicadjust", "diffgauss", "flowbilateral", "gauss", "hsladjust", "lab2rgb", "lic",
                              "painter", "renderimage", "rgb2lab", "sepgauss", "sst", "texturizer", "tfm", "vignette"})
         EXPECT_TRUE(QFile::exists(shaders + QLatin1String(name) + QStringLiteral(".frag"))) << name;
-    for (const char* name : {"fullscreen", "gauss", "texturizer", "painter"})
+    for (const char* name : {"fullscreen", "texturizer", "painter"})
         EXPECT_TRUE(QFile::exists(shaders + QLatin1String(name) + QStringLiteral(".vert"))) << name;
     for (const char* screen : {"TModuleEntry", "TWalkThrough", "TMainPreferenceDialog", "TestCodeStrovane", "TStartup",
                                "TMainPreference"})

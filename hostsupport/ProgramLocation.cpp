@@ -24,7 +24,7 @@ bool executable(const std::string& path)
 
 } // namespace
 
-ProgramLocation ProgramLocation::find()
+ProgramLocation ProgramLocation::find(const std::vector<std::string>& besideHost)
 {
     const InstallFolder::Result install = InstallFolder::find();
     auto at = [](const std::string& folder) {
@@ -32,10 +32,9 @@ ProgramLocation ProgramLocation::find()
     };
     if (install.fromSettings)
         return at(install.folder);
-    // build/bin/gimp/plug-ins/<name>/ beside build/bin/; an install's
-    // lib/gimp/2.0/plug-ins/<name>/ beside lib/strovane/.
     const std::string here = ownFolder();
-    for (const std::string& folder : {here + "/../../..", here + "/../../../../strovane"}) {
+    for (const std::string& relative : besideHost) {
+        const std::string folder = relative == "." ? here : here + "/" + relative;
         if (executable(folder + "/" + InstallFolder::kProgramName))
             return at(folder);
     }
