@@ -130,8 +130,9 @@ def _run(doc, node, interactive):
     node.parentNode().addChildNode(layer, node)
     if re.fullmatch(r"[^\x00-\x1f\x7f]{1,256}", applied):
         doc.setAnnotation(ANNOTATION, "The Strovane preset applied last", applied.encode("utf-8"))
-    # The source stays the active layer: Repeat paints it again, not the
-    # painting.
+    # Krita's view makes the new layer the active one, later and whatever
+    # setActiveNode says meanwhile: Repeat then paints the active layer, as
+    # Krita's own repeat of a filter does.
     doc.setModified(True)
     doc.refreshProjection()
     return True
