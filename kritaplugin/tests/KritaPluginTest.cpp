@@ -13,11 +13,13 @@
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include <functional>
 #include <iostream>
 
 namespace {
 
 const QString kHost = QStringLiteral(BIN_DIR "/strovane-host");
+const QString kMainTitle = QStringLiteral("Velmora Strovane 2 V2.0.5");
 const QString kStandIn = QStringLiteral(TESTS_DIR "/standin-host");
 
 struct Outcome {
@@ -62,8 +64,9 @@ protected:
     }
 
     // Runs one case in kritarunner; its files land in home/<name>/.
+    // whileRunning, when given, runs while kritarunner does.
     Outcome runCase(const QString& name, QJsonObject c, const cv::Mat& pixels = cv::Mat(),
-                    const char* function = "main")
+                    const char* function = "main", const std::function<void()>& whileRunning = {})
     {
         const QString folder = home.filePath(name);
         QDir().mkpath(folder);
@@ -93,6 +96,8 @@ protected:
         krita.setProcessChannelMode(QProcess::MergedChannels);
         krita.start(QStringLiteral("kritarunner"), {"-s", "krita_cases", "-f", function, caseFile.fileName()});
         Outcome outcome;
+        if (whileRunning)
+            whileRunning();
         outcome.ran = krita.waitForFinished(300000);
         outcome.log = QString::fromUtf8(krita.readAll()).right(6000);
         QFile resultFile(folder + "/result.json");
@@ -224,6 +229,77 @@ TEST_F(KritaPlugin, RepeatPaintsANewLayerAboveTheSourceLikeTheRenderer)
         outside(c.painted).setTo(0);
         EXPECT_EQ(cv::norm(painting, cv::NORM_INF, outside), 0.0) << c.name << ": transparent outside";
         EXPECT_FALSE(temporaryFilesLeft()) << c.name;
+    }
+}
+
+TEST_F(KritaPlugin, ThePaintingWithTheProgramsWindowIsAppliedWithReturnAndCancelledWithEscape)
+{
+    if (!QFile::exists(kHost))
+        GTEST_SKIP() << "strovane-host is not built (" << kHost.toStdString() << ")";
+    environment.insert("STROVANE_HOST", kHost);
+    QString presetFile;
+    const QString guid = builtInStyle(&presetFile);
+    cv::Mat bgra;
+    cv::cvtColor(photo, bgra, cv::COLOR_BGR2BGRA);
+    bgra.convertTo(bgra, CV_16UC4, 257.0);
+    struct Case {
+        const char* key;
+        bool painted;
+    } cases[] = {{"Return", true}, {"Escape", false}};
+    for (const Case& c : cases) {
+        const QJsonObject spec{{"width", photo.cols}, {"height", photo.rows}, {"model", "RGBA"}, {"depth", "U16"},
+                               {"profile", "sRGB-elle-V2-srgbtrc.icc"}, {"annotation", guid}, {"interactive", true}};
+        bool windowSeen = false, windowWent = false;
+        const Outcome o = runCase(c.key, spec, bgra, "main", [&] {
+            const QString window = windowNamed(kMainTitle, 120000);
+            windowSeen = !window.isEmpty();
+            // A key the window takes before it is ready does nothing: pressed
+            // again until the window goes.
+            for (int i = 0; windowSeen && i < 24 && !windowWent; ++i) {
+                press(window, c.key);
+                for (int j = 0; j < 25 && !windowWent; ++j) {
+                    windowWent = windowNamed(kMainTitle, 200).isEmpty();
+                    QThread::msleep(200);
+                }
+            }
+        });
+        ASSERT_TRUE(windowSeen) << c.key << o.log.toStdString();
+        EXPECT_TRUE(windowWent) << c.key;
+        ASSERT_TRUE(o.ran) << c.key << o.log.toStdString();
+        EXPECT_TRUE(o.messages.isEmpty()) << c.key << o.messages.join("\n").toStdString();
+        EXPECT_EQ(o.returned, c.painted) << c.key;
+        // The program names what it applied (its own id for the settings
+        // applied, not necessarily the style it started from).
+        if (c.painted)
+            EXPECT_FALSE(o.annotation.isEmpty());
+        else
+            EXPECT_EQ(o.annotation, guid) << "kept as it was";
+        const std::vector<int> paint = paintLayers(o);
+        ASSERT_EQ(paint.size(), c.painted ? 2u : 1u) << c.key;
+        const cv::Mat source = layerPixels(c.key, QStringLiteral("layer-%1.raw").arg(paint[0]), photo.size(), CV_16UC4);
+        ASSERT_FALSE(source.empty());
+        EXPECT_EQ(cv::norm(source, bgra, cv::NORM_INF), 0.0) << c.key << ": the source untouched";
+        if (c.painted) {
+            const cv::Mat painting = layerPixels(c.key, QStringLiteral("layer-%1.raw").arg(paint[1]), photo.size(), CV_16UC4);
+            ASSERT_FALSE(painting.empty());
+            EXPECT_GT(meanDifference(colour(painting), colour(bgra)), 2.0) << "painted";
+
+            // Repeat with the id kept paints the same again, without a window.
+            QJsonObject repeat = spec;
+            repeat.insert("annotation", o.annotation);
+            repeat.insert("interactive", false);
+            const Outcome again = runCase("repeat", repeat, bgra);
+            ASSERT_TRUE(again.ran) << again.log.toStdString();
+            EXPECT_TRUE(again.messages.isEmpty()) << again.messages.join("\n").toStdString();
+            const std::vector<int> repeated = paintLayers(again);
+            ASSERT_EQ(repeated.size(), 2u);
+            const cv::Mat second = layerPixels("repeat", QStringLiteral("layer-%1.raw").arg(repeated[1]), photo.size(), CV_16UC4);
+            ASSERT_FALSE(second.empty());
+            const double difference = meanDifference(colour(second), colour(painting));
+            std::cout << "repeat: mean difference from the window's painting " << difference << " levels\n";
+            EXPECT_LT(difference, 2.0) << "the same painting again";
+        }
+        EXPECT_FALSE(temporaryFilesLeft()) << c.key;
     }
 }
 
