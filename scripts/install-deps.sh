@@ -1,6 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the program and the tests need.
 # Does nothing when they are all present.
+#
+#   scripts/install-deps.sh         what the build and the program need
+#   scripts/install-deps.sh --test  also what only the tests need: Krita
+#                                   (large) and its Python bindings, for the
+#                                   Krita plug-in's tests
 set -euo pipefail
 
 packages=(
@@ -13,6 +18,12 @@ packages=(
     g++-multilib clang libclang-rt-14-dev libgimp2.0-dev gimp
     xvfb xauth xdotool libgl1-mesa-dri fonts-dejavu-core
 )
+
+case "${1:-}" in
+    --test) packages+=(krita python3-pyqt5) ;;
+    "") ;;
+    *) echo "usage: scripts/install-deps.sh [--test]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

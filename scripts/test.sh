@@ -16,11 +16,12 @@ case "${1:-}" in
     *) echo "usage: scripts/test.sh [--sanitize]" >&2; exit 2 ;;
 esac
 
+# The tests' own packages (Krita) first; the build installs the rest.
+scripts/install-deps.sh --test
 if [ "$sanitize" -eq 0 ]; then
     scripts/build.sh
     cd build
 else
-    scripts/install-deps.sh
     # The build runs its generators: they are checked for leaks too, with
     # whole stacks, which the suppressions need (the system libraries have
     # no frame pointers).
