@@ -125,7 +125,7 @@ Item {
             imported.wait(20000)
             history().clear()
             tPSImageData.psImageLoaded(actions.imImport.output)
-            compare(history().outputText, "Photoshop Image")
+            compare(history().outputText, "Host Image")
             compare(history().count, 1)
         }
 

@@ -48,7 +48,7 @@ Item {
     Connections {
         target: tAppDelegate.editorMode === VmAppDelegate.PhotoshopPlugin ? tPSImageData : null
         ignoreUnknownSignals: true
-        function onPsImageLoaded(inImage) { imagehistory.push(inImage, "Photoshop Image") }
+        function onPsImageLoaded(inImage) { imagehistory.push(inImage, "Host Image") }
     }
 
     // Fitted into the view itself: the tool bar and the status line take
