@@ -74,10 +74,19 @@ TEST_F(Program, TwoStartsAtTheSameMomentLeaveExactlyOneCopy)
         press(windowOf(loser), "Return");
         ASSERT_TRUE(loser->waitForFinished(15000)) << "round " << round;
         EXPECT_EQ(loser->exitCode(), 0) << "round " << round;
-        EXPECT_FALSE(windowNamed(QStringLiteral("Velmora Strovane 2 V2.0.5")).isEmpty())
-            << "round " << round << ": the other copy reaches its main window";
-        EXPECT_EQ(xdotool({"search", "--onlyvisible", "--name", "^Velmora Strovane 2 V2.0.5$"}).split('\n', Qt::SkipEmptyParts).size(), 1)
-            << "round " << round << ": one main window";
+        // The loser has ended: every main window is the winner's, which
+        // may still be on its way on a busy machine.
+        auto mainWindows = [] {
+            return xdotool({"search", "--onlyvisible", "--name", "^Velmora Strovane 2 V2.0.5$"}, 2000)
+                .split('\n', Qt::SkipEmptyParts)
+                .size();
+        };
+        int shown = mainWindows();
+        for (int i = 0; i < 150 && shown != 1; ++i) {
+            QThread::msleep(200);
+            shown = mainWindows();
+        }
+        EXPECT_EQ(shown, 1) << "round " << round << ": the other copy reaches its main window, the one there is";
         EXPECT_EQ(winner->state(), QProcess::Running) << "round " << round;
         winner->kill();
         winner->waitForFinished(5000);
