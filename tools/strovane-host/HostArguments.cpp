@@ -97,6 +97,11 @@ bool HostArguments::parse(int argc, char** argv, HostArguments* a, QString* erro
             files << arg;
         }
     }
+    // A replay without a preset would paint whatever the default is.
+    if (a->silent && a->presetId.isEmpty()) {
+        *error = QStringLiteral("--silent needs --preset-id: the style or preset to paint with");
+        return false;
+    }
     if (files.size() != 2) {
         *error = QStringLiteral("IN and OUT are wanted, %1 given").arg(files.size());
         return false;

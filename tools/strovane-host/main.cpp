@@ -45,6 +45,8 @@ QString outProblem(const QString& out)
     const QFileInfo info(out);
     if (info.isSymLink())
         return QStringLiteral("%1 is a symbolic link; it is not written through").arg(out);
+    if (info.isDir())
+        return QStringLiteral("%1 is a folder: OUT names the file to write").arg(out);
     if (info.exists() && !info.isFile())
         return QStringLiteral("%1 is not a regular file").arg(out);
     if (info.exists() && !info.isWritable())

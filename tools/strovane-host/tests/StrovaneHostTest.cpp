@@ -392,34 +392,40 @@ TEST_F(StrovaneHost, FailuresExitTwoWithOneClearLineAndNoOutput)
     script.close();
     script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
+    const QString folderOut = home.filePath("a-folder");
+    QDir().mkpath(folderOut);
+    const QStringList replay{"--silent", "--preset-id", "a-preset"};
     struct Case {
         const char* what;
         std::function<void()> arrange;
         QStringList args;
         const char* says;
+        QString out; // else a new file's name
     } cases[] = {
-        {"program fails", [&] { installFake("fail"); }, {"--silent", in}, "the test said so"},
-        {"program ends without answering", [&] { installFake("crash"); }, {"--silent", in}, "without answering"},
-        {"program missing", [&] { installAt(home.filePath("nowhere")); }, {"--silent", in}, "cannot be started"},
-        {"not an image", [&] { installAt(scriptFolder); }, {"--silent", notImage}, "not a JPEG, TIFF or PNG"},
-        {"no such file", [&] { installAt(scriptFolder); }, {"--silent", home.filePath("missing.png")}, "missing.png"},
-        {"selection outside", [&] { installAt(scriptFolder); }, {"--selection", "400,10,20,20", in}, "outside"},
-        {"bad selection", [&] { installAt(scriptFolder); }, {"--selection", "1,2,3", in}, "X,Y,W,H"},
-        {"OUT's folder missing", [&] { installAt(scriptFolder); }, {in}, "does not exist"},
-        {"unknown option", [&] { installAt(scriptFolder); }, {"--colour", in}, "unknown option"},
+        {"program fails", [&] { installFake("fail"); }, replay + QStringList{in}, "the test said so", {}},
+        {"program ends without answering", [&] { installFake("crash"); }, replay + QStringList{in}, "without answering", {}},
+        {"program missing", [&] { installAt(home.filePath("nowhere")); }, replay + QStringList{in}, "cannot be started", {}},
+        {"not an image", [&] { installAt(scriptFolder); }, replay + QStringList{notImage}, "not a JPEG, TIFF or PNG", {}},
+        {"no such file", [&] { installAt(scriptFolder); }, replay + QStringList{home.filePath("missing.png")}, "missing.png", {}},
+        {"selection outside", [&] { installAt(scriptFolder); }, {"--selection", "400,10,20,20", in}, "outside", {}},
+        {"bad selection", [&] { installAt(scriptFolder); }, {"--selection", "1,2,3", in}, "X,Y,W,H", {}},
+        {"OUT's folder missing", [&] { installAt(scriptFolder); }, {in}, "does not exist", home.filePath("no-folder/out.png")},
+        {"OUT a folder", [&] { installAt(scriptFolder); }, {in}, "is a folder", folderOut},
+        {"silent without a preset", [&] { installAt(scriptFolder); }, {"--silent", in}, "--silent needs --preset-id", {}},
+        {"unknown option", [&] { installAt(scriptFolder); }, {"--colour", in}, "unknown option", {}},
     };
     int i = 0;
     for (const Case& c : cases) {
         environment.remove("STROVANE_FAKE_ANSWER");
         c.arrange();
-        const QString out = i == 7 ? home.filePath("no-folder/out.png") : home.filePath(QStringLiteral("out%1.png").arg(i));
+        const QString out = !c.out.isEmpty() ? c.out : home.filePath(QStringLiteral("out%1.png").arg(i));
         ++i;
         const Result r = host(c.args + QStringList{out});
         EXPECT_EQ(r.exitCode, 2) << c.what << ": " << r.err.toStdString();
         const QString last = r.err.trimmed().section(QLatin1Char('\n'), -1);
         EXPECT_TRUE(last.startsWith("strovane-host: ") && last.contains(c.says)) << c.what << ": " << r.err.toStdString();
         EXPECT_TRUE(r.out.isEmpty()) << c.what;
-        EXPECT_FALSE(QFile::exists(out)) << c.what;
+        EXPECT_TRUE(c.out == folderOut ? QFileInfo(out).isDir() : !QFile::exists(out)) << c.what;
         EXPECT_FALSE(QFile::exists(marker)) << c.what << ": nothing started";
         EXPECT_FALSE(ExchangeSegments::anyLeft()) << c.what;
     }
