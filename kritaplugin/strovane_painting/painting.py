@@ -115,7 +115,13 @@ def _run(doc, node, interactive):
             return False
         if code != 0:
             lines = [l for l in err.splitlines() if l.strip()]
-            raise Failure(lines[-1].strip() if lines else "strovane-host failed (exit status %d)." % code)
+            reason = lines[-1].strip() if lines else ""
+            # The host's own name before its message means nothing here.
+            if reason.startswith("strovane-host: "):
+                reason = reason[len("strovane-host: "):]
+            reason = reason[:1].upper() + reason[1:]
+            raise Failure("The painting failed: %s" % reason if reason else
+                          "The painting failed (strovane-host ended with status %d)." % code)
         painting = _read_painting(outPath, w, h, wide)
     finally:
         shutil.rmtree(folder, ignore_errors=True)
@@ -150,18 +156,16 @@ def _run_host(args, interactive):
     dialog = None
     window = Krita.instance().activeWindow()
     if window is not None:
-        dialog = QProgressDialog("Painting in Strovane…" if interactive else "Painting…", "Cancel", 0, 0,
-                                 window.qwindow())
+        dialog = QProgressDialog("Painting in Strovane: Apply or Cancel in its window…" if interactive
+                                 else "Painting with the last style…", "Cancel", 0, 0, window.qwindow())
         dialog.setWindowTitle(TITLE)
         dialog.setWindowModality(Qt.WindowModal)
         dialog.setMinimumDuration(0)
 
+    # The host's progress lines name its temporary files: the dialog keeps
+    # its own words, and the lines are kept for a failure's message.
     def read_err():
         output["err"] = (output["err"] + bytes(process.readAllStandardError()))[-_OUTPUT_LIMIT:]
-        if dialog is not None:
-            lines = [l for l in output["err"].decode("utf-8", "replace").splitlines() if l.strip()]
-            if lines:
-                dialog.setLabelText(lines[-1][:200])
 
     def read_out():
         output["out"] = (output["out"] + bytes(process.readAllStandardOutput()))[:_OUTPUT_LIMIT]

@@ -341,7 +341,7 @@ TEST_F(KritaPlugin, TheHostsErrorIsShownAndCancelOrNothingToRepeatChangeNothing)
         bool interactive;
         const char* message;
     } cases[] = {
-        {"failure", "fail", "a-preset", nullptr, false, "The picture could not be painted: out of memory"},
+        {"failure", "fail", "a-preset", nullptr, false, "The painting failed: The picture could not be painted: out of memory"},
         {"cancel", "cancel", nullptr, nullptr, true, nullptr},
         {"nothing-to-repeat", "", nullptr, nullptr, false, "no Strovane painting to repeat"},
         {"no-host", "", "a-preset", "/nonexistent/strovane-host", false, "strovane-host could not be started"},
