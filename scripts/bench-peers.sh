@@ -49,8 +49,8 @@ done
 ratio() { awk -v a="$(field strovane 2)" -v b="$(field "$1" 2)" 'BEGIN { print a / b }'; }
 printf "strovane / gmic        %.2f (goal <= 0.25)\n" "$(ratio gmic)"
 # A large photo (20 megapixels and more) has goals of its own.
-pixels=$(identify -format "%[fx:w*h]" "$photo" 2>/dev/null || echo 0)
-if [ "${pixels%.*}" -ge 20000000 ]; then
+megapixels=$(identify -format "%[fx:floor(w*h/1000000)]" "$photo" 2>/dev/null || echo 0)
+if [ "$megapixels" -ge 20 ]; then
     printf "strovane / imagemagick %.2f (goal <= 0.8)\n" "$(ratio imagemagick)"
     printf "strovane peak          %.2f GB (goal <= 1.0)\n" "$(awk -v k="$(field strovane 3)" 'BEGIN { print k / 1048576 }')"
 else
