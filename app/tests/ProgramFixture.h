@@ -1,8 +1,12 @@
 #pragma once
 // The program started as a user would, under the test's X display, with a
 // home of its own; windows are found and keys sent with xdotool.
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -133,6 +137,21 @@ protected:
     static void type(const QString& window, const QString& text)
     {
         xdotool({"windowfocus", "--sync", window, "type", "--delay", "10", text});
+    }
+
+    // A built-in style (the fourth of the program's list): its id, and its
+    // preset written as a file for strovane-render.
+    QString builtInStyle(QString* presetFile)
+    {
+        QFile stylesFile(QCoreApplication::applicationDirPath() + "/Resources/styles/styles.json");
+        EXPECT_TRUE(stylesFile.open(QIODevice::ReadOnly));
+        const QJsonObject style =
+            QJsonDocument::fromJson(stylesFile.readAll()).object().value("styles").toArray().at(3).toObject();
+        *presetFile = home.filePath("style.json");
+        QFile preset(*presetFile);
+        EXPECT_TRUE(preset.open(QIODevice::WriteOnly));
+        preset.write(QJsonDocument(style.value("preset").toObject()).toJson());
+        return style.value("guid").toString();
     }
 
     QTemporaryDir home;

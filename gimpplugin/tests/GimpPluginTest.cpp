@@ -80,19 +80,6 @@ protected:
                               " (gimp-file-save RUN-NONINTERACTIVE image drawable \"%2\" \"%2\"))")
             .arg(in, out, QLatin1String(mode), select, presetId);
     }
-    // A built-in style: its id and its preset as a file for the renderer.
-    QString builtInStyle(QString* presetFile)
-    {
-        QFile stylesFile(QStringLiteral(BIN_DIR "/Resources/styles/styles.json"));
-        EXPECT_TRUE(stylesFile.open(QIODevice::ReadOnly));
-        const QJsonObject style =
-            QJsonDocument::fromJson(stylesFile.readAll()).object().value("styles").toArray().at(3).toObject();
-        *presetFile = home.filePath("style.json");
-        QFile preset(*presetFile);
-        EXPECT_TRUE(preset.open(QIODevice::WriteOnly));
-        preset.write(QJsonDocument(style.value("preset").toObject()).toJson());
-        return style.value("guid").toString();
-    }
     cv::Mat photo;
 };
 

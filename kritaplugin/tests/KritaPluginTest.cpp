@@ -49,19 +49,6 @@ protected:
         cv::resize(full, photo, cv::Size(240, 150), 0, 0, cv::INTER_AREA);
     }
 
-    // A built-in style: its id and its preset as a file for the renderer.
-    QString builtInStyle(QString* presetFile)
-    {
-        QFile stylesFile(QStringLiteral(BIN_DIR "/Resources/styles/styles.json"));
-        EXPECT_TRUE(stylesFile.open(QIODevice::ReadOnly));
-        const QJsonObject style =
-            QJsonDocument::fromJson(stylesFile.readAll()).object().value("styles").toArray().at(3).toObject();
-        *presetFile = home.filePath("style.json");
-        QFile preset(*presetFile);
-        EXPECT_TRUE(preset.open(QIODevice::WriteOnly));
-        preset.write(QJsonDocument(style.value("preset").toObject()).toJson());
-        return style.value("guid").toString();
-    }
 
     // Runs one case in kritarunner; its files land in home/<name>/.
     // whileRunning, when given, runs while kritarunner does.

@@ -86,19 +86,6 @@ protected:
     }
     Result host(const QStringList& args) { return finish(startHost(args)); }
 
-    // A built-in style: its id, and its preset as a file for the renderer.
-    QString builtInStyle(QString* file)
-    {
-        QFile stylesFile(QStringLiteral(BIN_DIR "/Resources/styles/styles.json"));
-        EXPECT_TRUE(stylesFile.open(QIODevice::ReadOnly));
-        const QJsonObject style =
-            QJsonDocument::fromJson(stylesFile.readAll()).object().value("styles").toArray().at(3).toObject();
-        *file = home.filePath("style.json");
-        QFile preset(*file);
-        EXPECT_TRUE(preset.open(QIODevice::WriteOnly));
-        preset.write(QJsonDocument(style.value("preset").toObject()).toJson());
-        return style.value("guid").toString();
-    }
     // Where the host finds "the program": the install folder's setting.
     void installAt(const QString& folder)
     {
