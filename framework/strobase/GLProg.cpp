@@ -63,8 +63,8 @@ bool GLProg::load(const QString& vertexPath, const QString& fragmentPath)
     collectUniforms(vertex, m_declared);
     collectUniforms(fragment, m_declared);
     m_program.bindAttributeLocation("vPosition", 0);
-    m_valid = m_program.addCacheableShaderFromSourceCode(QOpenGLShader::Vertex, vertex)
-        && m_program.addCacheableShaderFromSourceCode(QOpenGLShader::Fragment, fragment) && m_program.link();
+    m_valid = m_program.addShaderFromSourceCode(QOpenGLShader::Vertex, vertex)
+        && m_program.addShaderFromSourceCode(QOpenGLShader::Fragment, fragment) && m_program.link();
     if (!m_valid)
         qWarning().noquote() << "GLProg: cannot build" << vertexPath << fragmentPath << m_program.log();
     createQuad();
