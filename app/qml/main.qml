@@ -39,6 +39,9 @@ ApplicationWindow {
     property var tImportBrush
     property var tViewWelcomeToCommunity
     property string lastAppliedParamsId: ""
+    // The user closed the welcome before the painting module came: the
+    // module does not put up its own after it.
+    property bool welcomeDismissed: false
 
     // Something lies over the modules (a welcome, an overlay of the Help
     // menu): the modules' own keys wait.
@@ -133,6 +136,7 @@ ApplicationWindow {
                    + "Apply when you like it, then save the painting.")
         showAtStartup: mainSettings.showStartupWindow
         onShowAtStartupChanged: mainSettings.showStartupWindow = showAtStartup
+        onClosed: if (!moduleLoader.item) vmMain.welcomeDismissed = true
         buttons: TDialogButton {
             text: qsTr("Open Image...")
             visible: tAppDelegate.editorMode === VmAppDelegate.Standalone

@@ -157,10 +157,20 @@ protected:
     {
         std::string why;
         const cv::Mat shown = waitForView(window, [&](const cv::Mat& v) { return paintingOf(v, photo); }, &why, timeoutMs);
-        const cv::Mat last = view(window);
-        EXPECT_FALSE(shown.empty()) << "the view shows a painting of the photograph (" << why << ", "
-                                    << (sameShape(last, photo) ? differenceFrom(last, photo) : -1.0)
-                                    << " levels from it)";
+        if (shown.empty()) {
+            // What the window showed instead, for the failure's report.
+            const cv::Mat shot = screen::grab(window), last = view(window);
+            cv::Scalar mean, deviation;
+            if (!last.empty())
+                cv::meanStdDev(last, mean, deviation);
+            const std::string file = "failed-view-" + std::to_string(QCoreApplication::applicationPid()) + ".png";
+            if (!shot.empty())
+                cv::imwrite(file, shot);
+            ADD_FAILURE() << "the view shows a painting of the photograph (" << why << ", "
+                          << (sameShape(last, photo) ? differenceFrom(last, photo) : -1.0) << " levels from it; mean "
+                          << mean[2] << "," << mean[1] << "," << mean[0] << " deviation " << deviation[0]
+                          << (welcomeShown(shot) ? ", a welcome over it" : "") << "; the window in " << file << ")";
+        }
         return shown;
     }
 

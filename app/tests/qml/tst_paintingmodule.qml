@@ -13,6 +13,7 @@ Item {
     id: vmMain
     width: 1000
     height: 700
+    property bool welcomeDismissed: false
 
     QtObject {
         id: mainSettings

@@ -465,7 +465,8 @@ TEModuleBase {
         showAtStartup: mainSettings.showStartupWindow
         onShowAtStartupChanged: mainSettings.showStartupWindow = showAtStartup
         onWalkThrough: tour.start()
-        Component.onCompleted: if (mainSettings.showStartupWindow) show()
+        // It takes over from the program's welcome, unless the user closed that already.
+        Component.onCompleted: if (mainSettings.showStartupWindow && !vmMain.welcomeDismissed) show()
     }
     TWalkThrough {
         id: tour
