@@ -50,6 +50,8 @@ public:
     }
     bool superseded() const override
     {
+        if (m_request.background)
+            return m_thread->foregroundQueued();
         return m_request.mode == TProcRequest::Preview && m_thread->previewQueued(m_request.effectId);
     }
 
@@ -200,6 +202,12 @@ bool TGLWorkerThread::previewQueued(quint64 effectId) const
     });
 }
 
+bool TGLWorkerThread::foregroundQueued() const
+{
+    QMutexLocker lock(&m_mutex);
+    return std::any_of(m_queue.begin(), m_queue.end(), [](const TProcRequest& r) { return !r.background; });
+}
+
 void TGLWorkerThread::releaseWorker(quint64 effectId)
 {
     QMutexLocker lock(&m_mutex);
@@ -207,7 +215,14 @@ void TGLWorkerThread::releaseWorker(quint64 effectId)
     m_queue.erase(std::remove_if(m_queue.begin(), m_queue.end(),
                                  [effectId](const TProcRequest& r) { return r.effectId == effectId; }),
                   m_queue.end());
-    m_tasks.push_back([this, effectId] { m_workers.erase(effectId); });
+    m_tasks.push_back([this, effectId] {
+        m_workers.erase(effectId);
+        // Background work of it that gave way while it went came back.
+        QMutexLocker queueLock(&m_mutex);
+        m_queue.erase(std::remove_if(m_queue.begin(), m_queue.end(),
+                                     [effectId](const TProcRequest& r) { return r.effectId == effectId; }),
+                      m_queue.end());
+    });
     m_wake.wakeAll();
 }
 
@@ -368,5 +383,11 @@ void TGLWorkerThread::processRequest(const TProcRequest& request)
     // Stopped for the newer preview: nothing to show, nothing went wrong.
     result.dropped = output.isEmpty() && result.error.isEmpty() && reporter.superseded();
     TGL::funcs()->glFinish();
+    if (result.dropped && request.background) {
+        // Background work gave way: it goes on after what came.
+        QMutexLocker lock(&m_mutex);
+        m_queue.push_back(request);
+        return;
+    }
     emit finished(result);
 }

@@ -22,7 +22,8 @@ class TEBaseWorker;
 // with the QML scene graph, the effects' workers, and the request queue.
 // A newer preview of an effect replaces its pending one at the back of the
 // queue; output and preset requests always run. Background requests run
-// only when no other request waits.
+// only when no other request waits, and one that is running stops at its
+// next step when another comes, to run again after it.
 class STROBASE_EXPORT TGLWorkerThread : public QThread {
     Q_OBJECT
 public:
@@ -56,6 +57,8 @@ public:
     void submit(const TProcRequest& request);
     // A preview of the effect waits in the queue.
     bool previewQueued(quint64 effectId) const;
+    // A request that is not background work waits in the queue.
+    bool foregroundQueued() const;
     // The effect is gone: its worker is deleted on the GL thread.
     void releaseWorker(quint64 effectId);
     // Runs a function on the GL thread and waits for it.

@@ -94,12 +94,13 @@ bool TStrovaneWorker::superseded() const
 }
 
 // A preview's painting goes batch by batch, shown where it is watched and
-// stopped when a newer preview waits; an output's is drawn in one go.
+// stopped when a newer preview waits; so does background work, which gives
+// way to any other request. An output's is drawn in one go.
 PainterPass* TStrovaneWorker::painterWithPreviewTarget()
 {
     auto* painter = static_cast<PainterPass*>(usePass("Painter"));
     if (painter)
-        painter->setPreviewTarget(procMode() == QLatin1String("PREVIEW") ? this : nullptr);
+        painter->setPreviewTarget(procMode() == QLatin1String("PREVIEW") || request().background ? this : nullptr);
     return painter;
 }
 
@@ -183,9 +184,13 @@ QString TStrovaneWorker::proc(TSFbo& output)
 
     const quint32 preprocessingUid = TUid::hash(SizePolicy::kWorkingSide, scaled.uid());
     TSFbo preprocessed = preprocess(scaled, preprocessingUid);
+    if (superseded())
+        return QString();
     placeStrokes(preprocessed);
     preprocessed = TSFbo();
     scaled = TSFbo();
+    if (superseded())
+        return QString();
 
     const quint32 basicUid = TUid::hash(m_basicKeys, m_stage, TUid::hash(sizes.working, working.uid()));
     TSFbo adjusted = cachedStage(kBasicAdjustmentCache, "adjustment", basicUid, [&] {

@@ -8,10 +8,12 @@
 #include <TGLWorkerThread.h>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLoggingCategory>
 #include <QMutex>
 #include <QRegularExpression>
+#include <QThread>
 #include <QTimer>
 
 #include <opencv2/imgproc.hpp>
@@ -268,6 +270,54 @@ TEST_F(WorkerPipeline, BackgroundRequestsWaitAndLeaveTheUsersCaches)
 
     effect->setstroke_brush_size(0.4f);
     EXPECT_EQ(count(run(), "cache preprocessing miss"), 0) << "the user's preprocessing stays";
+}
+
+// Background work that is under way gives way to the user's request at its
+// next step, then paints to the end, as it would have alone.
+TEST_F(WorkerPipeline, RunningBackgroundWorkGivesWayToTheUser)
+{
+    const TSMat picture = photo(1200, 800, 1);
+    std::unique_ptr<TStrovane> thumbnails(newEffect());
+    thumbnails->setBackground(true);
+    thumbnails->setdensity_level(2);
+    thumbnails->setInput(picture);
+    effect->setInput(photo(240, 150));
+
+    QStringList order;
+    QObject::connect(effect.get(), &TEffect::procFinished, [&order](const QString& mode) { order << "user " + mode; });
+    QObject::connect(thumbnails.get(), &TEffect::procFinished, [&order](const QString& mode) { order << "background " + mode; });
+    {
+        QMutexLocker lock(&g_logMutex);
+        g_log.clear();
+    }
+    thumbnails->procOutput();
+    QElapsedTimer started;
+    started.start();
+    while (started.elapsed() < 60000) {
+        QMutexLocker lock(&g_logMutex);
+        if (!g_log.filter(QStringLiteral("sizes ")).isEmpty())
+            break;
+        lock.unlock();
+        QThread::msleep(2);
+    }
+    effect->procPreview();
+    QEventLoop loop;
+    QTimer::singleShot(180000, &loop, &QEventLoop::quit);
+    QObject::connect(thumbnails.get(), &TEffect::procFinished, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_EQ(order, QStringList({"user PREVIEW", "background OUTPUT"}));
+    ASSERT_FALSE(thumbnails->output().isEmpty());
+
+    std::unique_ptr<TStrovane> alone(newEffect());
+    alone->setdensity_level(2);
+    alone->setInput(picture);
+    run(alone.get());
+    ASSERT_FALSE(alone->output().isEmpty());
+    cv::Mat a, b;
+    thumbnails->output().mat().convertTo(a, CV_32F);
+    alone->output().mat().convertTo(b, CV_32F);
+    const double scale = thumbnails->output().mat().depth() == CV_16U ? 257.0 : 1.0;
+    EXPECT_LT(cv::norm(a, b, cv::NORM_L1) / a.total() / a.channels() / scale, 0.5) << "the same painting";
 }
 
 TEST_F(WorkerPipeline, OnlyWatchedPreviewsShowThePaintingAppear)
