@@ -161,6 +161,9 @@ bool PainterPass::render(const QSize& size, TSFbo& target)
 
     const int n = m_strokesPerBatch;
     const int fullBatches = m_strokeCount / n;
+    // A watched painting waits for the driver a dozen times, not at every
+    // batch: each wait makes a CPU rasteriser go over the whole target.
+    const int batchesPerWait = std::max(1, fullBatches / kWaitsPerPainting);
     int counter = 0;
     m_prog.setUniform("keepArea", m_keepArea);
     for (int batch = 0, remaining = m_strokeCount; remaining > 0; ++batch, remaining -= n) {
@@ -174,9 +177,9 @@ bool PainterPass::render(const QSize& size, TSFbo& target)
             }
             counter = 0;
         }
-        // A watched painting shows batch by batch; unwatched, the driver
-        // may queue them all.
-        if (m_previewTarget) {
+        // A watched painting shows as it goes and stops when it is stale;
+        // unwatched, the driver may queue all batches.
+        if (m_previewTarget && (batch + 1) % batchesPerWait == 0) {
             m_f->glFinish();
             if (remaining > n && m_previewTarget->superseded()) {
                 m_abandoned = true;
