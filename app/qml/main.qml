@@ -39,9 +39,11 @@ ApplicationWindow {
     property var tImportBrush
     property var tViewWelcomeToCommunity
     property string lastAppliedParamsId: ""
-    // The user closed the welcome before the painting module came: the
-    // module does not put up its own after it.
-    property bool welcomeDismissed: false
+    // No welcome comes up by itself any more: the user closed it before the
+    // painting module came (which then puts up none of its own), or a host
+    // started the program to paint its picture, and Return and Escape are
+    // to apply and cancel at once (Help still shows the welcome).
+    property bool welcomeOver: tAppDelegate.editorMode === VmAppDelegate.PhotoshopPlugin
 
     // Something lies over the modules (a welcome, an overlay of the Help
     // menu): the modules' own keys wait.
@@ -136,7 +138,7 @@ ApplicationWindow {
                    + "Apply when you like it, then save the painting.")
         showAtStartup: mainSettings.showStartupWindow
         onShowAtStartupChanged: mainSettings.showStartupWindow = showAtStartup
-        onClosed: if (!moduleLoader.item) vmMain.welcomeDismissed = true
+        onClosed: if (!moduleLoader.item) vmMain.welcomeOver = true
         buttons: TDialogButton {
             text: qsTr("Open Image...")
             visible: tAppDelegate.editorMode === VmAppDelegate.Standalone
@@ -159,7 +161,7 @@ ApplicationWindow {
                 tDatabase.setModuleUid(moduleUrl)
                 moduleLoader.setSource(moduleUrl, { input: topLevelLoader.item.output })
             })
-            if (mainSettings.showStartupWindow) {
+            if (mainSettings.showStartupWindow && !vmMain.welcomeOver) {
                 console.log("start-up window shown")
                 tStartup.show()
             }

@@ -13,7 +13,7 @@ Item {
     id: vmMain
     width: 1000
     height: 700
-    property bool welcomeDismissed: false
+    property bool welcomeOver: false
 
     QtObject {
         id: mainSettings

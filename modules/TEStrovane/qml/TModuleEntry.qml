@@ -465,8 +465,8 @@ TEModuleBase {
         showAtStartup: mainSettings.showStartupWindow
         onShowAtStartupChanged: mainSettings.showStartupWindow = showAtStartup
         onWalkThrough: tour.start()
-        // It takes over from the program's welcome, unless the user closed that already.
-        Component.onCompleted: if (mainSettings.showStartupWindow && !vmMain.welcomeDismissed) show()
+        // It takes over from the program's welcome, unless that one is over.
+        Component.onCompleted: if (mainSettings.showStartupWindow && !vmMain.welcomeOver) show()
     }
     TWalkThrough {
         id: tour
