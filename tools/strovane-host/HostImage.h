@@ -22,6 +22,8 @@ public:
     QRect area() const { return m_area; }
     bool isGray() const { return m_pixels.channels() == 1; }
     const QByteArray& profile() const { return m_profile; }
+    // "jpg", "png" or "tif": what OUT is written as.
+    const QString& format() const { return m_format; }
     QString description() const;
 
     void toExchange(const HostExchange& exchange) const;

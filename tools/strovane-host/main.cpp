@@ -59,6 +59,17 @@ QString outProblem(const QString& out)
     return QString();
 }
 
+// The format OUT's name says ("jpg", "png", "tif"), empty for another name.
+QString formatNamed(const QString& out)
+{
+    const QString suffix = QFileInfo(out).suffix().toLower();
+    if (suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg"))
+        return QStringLiteral("jpg");
+    if (suffix == QLatin1String("tif") || suffix == QLatin1String("tiff"))
+        return QStringLiteral("tif");
+    return suffix == QLatin1String("png") ? suffix : QString();
+}
+
 // Ends the program the host will no longer wait for.
 void stopProgram(HostExchange& exchange)
 {
@@ -150,7 +161,13 @@ int main(int argc, char** argv)
     exchange->reap(kEndMs);
     if (!image.write(args.out, &error))
         return fail(error);
-    say(QStringLiteral("wrote %1").arg(args.out));
+    // IN's format, whatever OUT's name says: a name that says another is told.
+    const QString named = formatNamed(args.out);
+    if (!named.isEmpty() && named != image.format())
+        say(QStringLiteral("wrote %1 as %2, IN's format, though its name says %3")
+                .arg(args.out, image.format().toUpper(), named.toUpper()));
+    else
+        say(QStringLiteral("wrote %1").arg(args.out));
     std::printf("%s\n", presetId.c_str());
     return kApplied;
 }

@@ -227,6 +227,12 @@ TEST_F(StrovaneHost, EachFormatComesBackInItsOwnLayoutAndProfile)
         }
         EXPECT_GT(meanDifference(after, before), 2.0) << c.name << ": painted";
     }
+    // OUT's name does not choose the format: IN's is kept, and said.
+    const Result named = host({"--silent", "--preset-id", guid, cases[2].in, home.filePath("named.jpg")});
+    ASSERT_EQ(named.exitCode, 0) << named.err.toStdString();
+    EXPECT_EQ(TImageIO::formatOf(home.filePath("named.jpg")), QStringLiteral("png"));
+    EXPECT_TRUE(named.err.contains(QStringLiteral("as PNG, IN's format, though its name says JPG"))) << named.err.toStdString();
+
     auto painted = Exiv2::ImageFactory::open(home.filePath("out-adobe.jpg").toStdString());
     painted->readMetadata();
     EXPECT_EQ(painted->exifData()["Exif.Image.Make"].toString(), "Velmora Optics");
