@@ -211,13 +211,11 @@ bool TGLWorkerThread::foregroundQueued() const
 void TGLWorkerThread::releaseWorker(quint64 effectId)
 {
     QMutexLocker lock(&m_mutex);
-    // Requests of an effect that is gone have nobody to go to.
-    m_queue.erase(std::remove_if(m_queue.begin(), m_queue.end(),
-                                 [effectId](const TProcRequest& r) { return r.effectId == effectId; }),
-                  m_queue.end());
+    // Tasks run before requests, and after the request under way, which
+    // may have put its background work back: the queue is cleared there.
     m_tasks.push_back([this, effectId] {
         m_workers.erase(effectId);
-        // Background work of it that gave way while it went came back.
+        // Requests of an effect that is gone have nobody to go to.
         QMutexLocker queueLock(&m_mutex);
         m_queue.erase(std::remove_if(m_queue.begin(), m_queue.end(),
                                      [effectId](const TProcRequest& r) { return r.effectId == effectId; }),
