@@ -683,3 +683,44 @@ TEST_F(MainWindow, DraggingBrushSizeRepaintsAndCtrlZTakesItBack)
         QDir(home.filePath("config")).removeRecursively();
     }
 }
+
+// At its own size the view shows the painting as the renderer paints it,
+// stroke for stroke (the preview reduced and enlarged again is about a level
+// from it): the part in view is painted for it, and so is the part a pan
+// brings into view.
+TEST_F(MainWindow, AtItsOwnSizeThePartInViewIsPaintedStrokeForStroke)
+{
+    QProcess* p = nullptr;
+    const QString window = startedAndPainted(&p);
+    const cv::Mat painting = rendered(binPath("Resources/images/example.jpg"), {});
+    ASSERT_FALSE(painting.empty());
+    // The middle of the view, found in the rendered painting near where it
+    // should lie; how far from it the view is there, in 8-bit levels.
+    constexpr int kPatch = 160, kSearch = 48;
+    auto distance = [&](const cv::Mat& shot, cv::Point expected) {
+        const cv::Rect middle((shot.cols - screen::kPanelWidth - kPatch) / 2, (shot.rows - kPatch) / 2, kPatch, kPatch);
+        const cv::Rect near = cv::Rect(expected.x - kSearch, expected.y - kSearch, kPatch + 2 * kSearch, kPatch + 2 * kSearch)
+            & cv::Rect(0, 0, painting.cols, painting.rows);
+        cv::Mat scores;
+        cv::matchTemplate(painting(near), shot(middle), scores, cv::TM_SQDIFF);
+        cv::Point best;
+        cv::minMaxLoc(scores, nullptr, nullptr, &best);
+        return meanDifference(shot(middle), painting(cv::Rect(near.tl() + best, cv::Size(kPatch, kPatch))));
+    };
+    auto shownLike = [&](cv::Point expected, const char* what) {
+        double last = -1;
+        const bool sharp = !waitForScreen(window, [&](const cv::Mat& s) {
+                               last = distance(s, expected);
+                               return last < 0.25;
+                           }, 60000).empty();
+        EXPECT_TRUE(sharp) << what << ": " << last << " levels from the painting";
+    };
+
+    clickAt(window, 80, kTabsY); // the tool bar's 100 %
+    shownLike(cv::Point(painting.cols / 2 - kPatch / 2, painting.rows / 2 - kPatch / 2), "zoomed in");
+    for (int i = 0; i < 4; ++i)
+        drag(window, 100, 150, 600, 650); // towards the top left corner
+    const QSize size = windowSize(window);
+    const cv::Point viewMiddle((size.width() - screen::kPanelWidth) / 2, size.height() / 2 - 64);
+    shownLike(viewMiddle - cv::Point(kPatch / 2, kPatch / 2), "panned to the top left");
+}

@@ -1,6 +1,7 @@
 #include "FastBilateralFilter.h"
 
 #include <GLProg.h>
+#include <TGL.h>
 
 #include <QPoint>
 
@@ -35,7 +36,7 @@ void FastBilateralFilter::setup(const TSFbo&, const TSFbo&, int spatial, float r
     m_range = std::max(range, 0.02f);
 }
 
-void FastBilateralFilter::proc(const TSFbo& src, const TSFbo& guide, TSFbo& dst)
+void FastBilateralFilter::proc(const TSFbo& src, const TSFbo& guide, TSFbo& dst, const QRect& region)
 {
     if (src.isEmpty() || dst.isEmpty())
         return;
@@ -74,6 +75,8 @@ void FastBilateralFilter::proc(const TSFbo& src, const TSFbo& guide, TSFbo& dst)
         std::swap(from, to);
     }
 
+    // The grid holds every pixel; only reading it back may be confined.
+    const TGL::Scissor confined(region);
     dst.bind();
     bindTexture(*m_slice, "image", src.texture(), 0);
     bindTexture(*m_slice, "guide", reference.texture(), 1);

@@ -4,6 +4,8 @@
 
 #include <TSFbo.h>
 
+#include <QRect>
+
 #include <memory>
 
 class GLProg;
@@ -30,9 +32,10 @@ public:
     // spatial: the grid cell side in pixels (at least 1); range: the
     // intensity step of the grid (0..1 units, at least 0.02).
     void setup(const TSFbo& src, const TSFbo& guide, int spatial, float range, int mode);
-    // Writes the smoothed src into dst (of src's size). Needs a current
-    // OpenGL 3.3 core context.
-    void proc(const TSFbo& src, const TSFbo& guide, TSFbo& dst);
+    // Writes the smoothed src into dst (of src's size), or only into the
+    // region of dst when one is given. Needs a current OpenGL 3.3 core
+    // context.
+    void proc(const TSFbo& src, const TSFbo& guide, TSFbo& dst, const QRect& region = QRect());
 
 private:
     int m_spatial = 16;

@@ -95,6 +95,15 @@ void TEffect::setDecimation(int decimation)
     emit decimationChanged(decimation);
 }
 
+void TEffect::setRegion(const QRect& region)
+{
+    const QRect r = region.isEmpty() ? QRect() : region;
+    if (r == m_region)
+        return;
+    m_region = r;
+    emit regionChanged();
+}
+
 void TEffect::finalizeConstructor(const QString& className, TVersion version)
 {
     setClassVersion(className, version);
@@ -167,6 +176,9 @@ void TEffect::submit(TProcRequest::Mode mode)
     request.state = stateData();
     request.input = m_input;
     request.decimation = m_decimation;
+    // A result is always whole.
+    if (mode == TProcRequest::Preview)
+        request.region = m_region;
     request.serial = ++m_serial;
     request.background = m_background;
     if (mode == TProcRequest::Preview && !m_previewWait.isValid())

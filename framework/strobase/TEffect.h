@@ -22,6 +22,9 @@ class STROBASE_EXPORT TEffect : public TEBase {
     Q_PROPERTY(QString previewerUid READ previewerUid WRITE setPreviewerUid NOTIFY previewerUidChanged)
     Q_PROPERTY(bool isBusy READ isBusy NOTIFY isBusyChanged)
     Q_PROPERTY(int decimation READ decimation WRITE setDecimation NOTIFY decimationChanged)
+    // The part of the input the view shows, in full-resolution pixels; empty
+    // when it shows all of it. Previews may be made for that part only.
+    Q_PROPERTY(QRect region READ region WRITE setRegion NOTIFY regionChanged)
     // Its requests wait for every other effect's (work the user did not ask
     // for, such as thumbnails).
     Q_PROPERTY(bool background READ background WRITE setBackground)
@@ -47,6 +50,8 @@ public:
     // Integer reduction of the input for requests (1: full resolution).
     int decimation() const { return m_decimation; }
     void setDecimation(int decimation);
+    QRect region() const { return m_region; }
+    void setRegion(const QRect& region);
     quint64 effectId() const { return m_id; }
     bool background() const { return m_background; }
     void setBackground(bool background) { m_background = background; }
@@ -71,6 +76,7 @@ signals:
     void previewerUidChanged(const QString& uid);
     void isBusyChanged(bool isBusy);
     void decimationChanged(int decimation);
+    void regionChanged();
     void progress(int percent, const QString& text);
     // mode: "PREVIEW", "OUTPUT" or "PRESET"; error empty on success.
     void procFinished(const QString& mode, const QString& error);
@@ -98,6 +104,7 @@ private:
     TSFbo m_preview;
     QString m_previewerUid;
     int m_decimation = 1;
+    QRect m_region;
     bool m_background = false;
     int m_pending = 0;
     quint64 m_serial = 0;

@@ -24,6 +24,8 @@ protected:
     // instead of averaging when reducing. Empty when there is no input.
     TSFbo inputFbo(int decimation, bool nearest, GLenum internalFormat);
     int decimation() const { return request().decimation; }
+    // What a preview must show, in full-resolution pixels; empty: all.
+    QRect region() const { return request().region; }
     // "PREVIEW", "OUTPUT" or "PRESET".
     QString procMode() const { return request().modeName(); }
     void blockingProcProgress(int percent, const QString& text);

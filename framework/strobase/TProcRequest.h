@@ -3,6 +3,7 @@
 #include "TSMat.h"
 
 #include <QImage>
+#include <QRect>
 #include <QString>
 #include <QVariantMap>
 
@@ -31,6 +32,9 @@ struct TProcRequest {
     QVariantMap state;
     TSMat input;
     int decimation = 1;
+    // The part of the input a preview must show, in full-resolution pixels
+    // (empty: all of it); a worker may leave the rest as it likes.
+    QRect region;
     int maskType = 0;
     QImage mask;
     quint64 serial = 0;

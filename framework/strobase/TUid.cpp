@@ -93,6 +93,17 @@ quint32 hash(const QSize& size, quint32 b)
     return f.h;
 }
 
+quint32 hash(const QRect& rect, quint32 b)
+{
+    Fnv f;
+    f.u32(quint32(rect.x()));
+    f.u32(quint32(rect.y()));
+    f.u32(quint32(rect.width()));
+    f.u32(quint32(rect.height()));
+    f.u32(b);
+    return f.h;
+}
+
 quint32 hash(float value)
 {
     Fnv f;

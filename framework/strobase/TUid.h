@@ -2,6 +2,7 @@
 
 #include "strobase_global.h"
 
+#include <QRect>
 #include <QSize>
 #include <QStringList>
 #include <QVariantMap>
@@ -16,6 +17,7 @@ namespace TUid {
 STROBASE_EXPORT quint32 hash(quint32 a, quint32 b);
 STROBASE_EXPORT quint32 hash(int a, quint32 b);
 STROBASE_EXPORT quint32 hash(const QSize& size, quint32 b);
+STROBASE_EXPORT quint32 hash(const QRect& rect, quint32 b);
 STROBASE_EXPORT quint32 hash(float value);
 // The listed keys with their values in the map, in list order, then seed.
 STROBASE_EXPORT quint32 hash(const QStringList& keys, const QVariantMap& values, quint32 seed);

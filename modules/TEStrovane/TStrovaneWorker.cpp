@@ -51,6 +51,12 @@ QString cacheName(const QString& name, bool background)
     return background ? name + QStringLiteral(" (background)") : name;
 }
 
+// A stage made for part of the picture is another result than the whole.
+quint32 withRegion(const QRect& region, quint32 uid)
+{
+    return region.isEmpty() ? uid : TUid::hash(region, uid);
+}
+
 void logCache(const char* name, bool hit)
 {
     qCDebug(lcStrovaneStats, "cache %s %s", name, hit ? "hit" : "miss");
@@ -84,8 +90,11 @@ RenderPass* TStrovaneWorker::usePass(const char* name)
 // The painter shows its progress only where the user watches it paint.
 void TStrovaneWorker::showPreview(const TSFbo& image)
 {
-    if (!m_lowResolution && m_showPainting)
-        drawPreview(image);
+    if (m_lowResolution || !m_showPainting)
+        return;
+    // The copy for the view is whole.
+    const TGL::Scissor whole{QRect()};
+    drawPreview(image);
 }
 
 bool TStrovaneWorker::superseded() const
@@ -144,6 +153,7 @@ TSFbo TStrovaneWorker::cachedStage(const QString& stageCache, const char* stage,
 QString TStrovaneWorker::proc(TSFbo& output)
 {
     StageTimer total("request");
+    m_regions = Regions();
     m_showPainting = stateData().value(QStringLiteral("showPainting")).toBool();
     m_lowResolution = stateData().value(QStringLiteral("lowResolutionMode")).toBool();
 
@@ -160,6 +170,11 @@ QString TStrovaneWorker::proc(TSFbo& output)
     }
     const TSFbo decimated = inputFbo(decimation(), false, kInputFormat);
     const SizePolicy sizes = SizePolicy::of(input.size(), decimated.size(), m_lowResolution);
+    const QSize inputSize = input.size();
+    if (m_backdropInput != input.uid()) {
+        m_backdrop = decimated;
+        m_backdropInput = input.uid();
+    }
 
     TSFbo scaled(sizes.preprocessing, kInputFormat);
     TSFbo::blitFramebuffer(scaled, input, GL_COLOR_BUFFER_BIT, GL_LINEAR);
@@ -191,12 +206,19 @@ QString TStrovaneWorker::proc(TSFbo& output)
     scaled = TSFbo();
     if (superseded())
         return QString();
+    m_regions = regionsFor(inputSize, sizes.working);
+    if (!m_regions.finish.isEmpty())
+        qCDebug(lcStrovaneStats, "region shown %dx%d painted %dx%d adjusted %dx%d", m_regions.finish.width(),
+                m_regions.finish.height(), m_regions.paint.width(), m_regions.paint.height(), m_regions.adjust.width(),
+                m_regions.adjust.height());
 
-    const quint32 basicUid = TUid::hash(m_basicKeys, m_stage, TUid::hash(sizes.working, working.uid()));
+    const quint32 basicUid = TUid::hash(m_basicKeys, m_stage,
+                                        withRegion(m_regions.adjust, TUid::hash(sizes.working, working.uid())));
     TSFbo adjusted = cachedStage(kBasicAdjustmentCache, "adjustment", basicUid, [&] {
         qDebug() << "basicAdjustOutput computation start" << sizes.working << glRAMSizeKB();
         TSFbo result(sizes.working, kStageFormat), scratch(sizes.working, kStageFormat);
         basicAdjust(working, scratch, result);
+        const TGL::Scissor confined(m_regions.adjust);
         hslAdjust(result, scratch);
         vignette(scratch, result);
         qDebug() << "finish basic adjustment.";
@@ -209,11 +231,14 @@ QString TStrovaneWorker::proc(TSFbo& output)
     const quint32 paintMode = procMode() == QLatin1String("PREVIEW") ? 1 : 0;
     const quint32 paintingUid = TUid::hash(m_paintingKeys, m_stage,
                                            TUid::hash(TUid::hash(preprocessingUid, adjusted.uid()),
-                                                      TUid::hash(sizes.working, paintMode)));
+                                                      withRegion(m_regions.paint, TUid::hash(sizes.working, paintMode))));
     TSFbo painted = cachedStage(kPaintingCache, "painting", paintingUid, [&] {
         qDebug() << "painting start.";
         TSFbo result(sizes.working, kStageFormat);
         result.setScale(float(sizes.reduction / decimation()));
+        if (!m_regions.paint.isEmpty())
+            fillOutside(result);
+        const TGL::Scissor confined(m_regions.paint);
         background(adjusted, result);
         if (!painting(adjusted, result))
             return TSFbo();
@@ -226,8 +251,46 @@ QString TStrovaneWorker::proc(TSFbo& output)
 
     output = finish(painted, decimated.size(), sizes.reduction);
     output.setScale(1.0f / float(decimation()));
+    if (procMode() == QLatin1String("PREVIEW") && !request().background && m_regions.finish.isEmpty())
+        m_backdrop = output;
     qDebug() << "All done";
     return QString();
+}
+
+// A preview of what the view shows where the picture is larger than the
+// view: the shown part with the margins each stage needs, unless that is
+// most of the picture anyway.
+TStrovaneWorker::Regions TStrovaneWorker::regionsFor(const QSize& inputSize, const QSize& working)
+{
+    const QRect asked = region();
+    if (asked.isEmpty() || procMode() != QLatin1String("PREVIEW") || request().background || inputSize.isEmpty())
+        return {};
+    const QRect bounds(QPoint(0, 0), working);
+    const double sx = double(working.width()) / inputSize.width(), sy = double(working.height()) / inputSize.height();
+    const QRect shown = QRectF(asked.x() * sx, asked.y() * sy, asked.width() * sx, asked.height() * sy).toAlignedRect()
+        & bounds;
+    auto area = [](const QRect& r) { return double(r.width()) * r.height(); };
+    auto grown = [&](const QRect& r, int margin) { return r.adjusted(-margin, -margin, margin, margin) & bounds; };
+    Regions r;
+    // The canvas relief reads the next pixel.
+    r.finish = grown(shown, 2);
+    int smear = 0;
+    if (m_values.stroke_smudgesize > 0.0f && !m_flowField.isEmpty()) {
+        const double perFlowPixel = double(std::max(working.width(), working.height()))
+            / std::max(m_flowField.width(), m_flowField.height());
+        smear = int(std::ceil((2.0 * smudgeSigma(m_values.stroke_smudgesize) + 2.0) * perFlowPixel)) + 1;
+    }
+    r.paint = grown(r.finish, smear);
+    r.adjust = grown(r.paint, strokeReach(working));
+    if (shown.isEmpty() || area(r.paint) > 0.6 * area(bounds))
+        return {};
+    return r;
+}
+
+void TStrovaneWorker::fillOutside(TSFbo& target) const
+{
+    const TGL::Scissor whole{QRect()};
+    TSFbo::blitFramebuffer(target, m_backdrop, GL_COLOR_BUFFER_BIT, GL_LINEAR);
 }
 
 // The line image (cached with the flow field under one identity).
@@ -278,6 +341,10 @@ TSFbo TStrovaneWorker::finish(TSFbo& painted, const QSize& requestSize, double r
 {
     const QSize size = painted.size();
     TSFbo smudged;
+    TSFbo finished(size, kInputFormat);
+    if (!m_regions.finish.isEmpty())
+        fillOutside(finished);
+    const TGL::Scissor confined(m_regions.finish);
     {
         StageTimer t("smudge");
         qDebug() << "smudge proc start.";
@@ -288,9 +355,9 @@ TSFbo TStrovaneWorker::finish(TSFbo& painted, const QSize& requestSize, double r
     }
     StageTimer t("post-processing");
     qDebug() << "post proc start.";
-    TSFbo finished(size, kInputFormat);
     postProcessing(smudged, finished);
     if (reduction < 0.99) {
+        const TGL::Scissor whole{QRect()};
         TSFbo output(requestSize, kInputFormat);
         TSFbo::blitFramebuffer(output, finished, GL_COLOR_BUFFER_BIT, GL_LINEAR);
         finished = output;

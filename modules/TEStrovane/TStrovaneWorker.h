@@ -9,6 +9,7 @@
 #include <FastBilateralFilter.h>
 #include <TEffectWorker.h>
 
+#include <QRect>
 #include <QSize>
 #include <QVector4D>
 #include <QVector>
@@ -63,12 +64,26 @@ public:
     PainterPass* painter() { return static_cast<PainterPass*>(usePass("Painter")); }
 
 private:
+    // Where a preview of part of the picture is drawn, in working pixels;
+    // empty rectangles draw everywhere. Each stage draws a margin around
+    // what the next one reads: the smudge follows the flow beyond a pixel,
+    // and a stroke takes its colour at its centre.
+    struct Regions {
+        QRect adjust, paint, finish;
+    };
+
     void updateStageParams();
     template <typename Make>
     TSFbo cachedStage(const QString& cache, const char* stage, quint32 uid, Make make);
     TSFbo preprocess(const TSFbo& scaled, quint32 uid);
     void placeStrokes(const TSFbo& preprocessed);
     TSFbo finish(TSFbo& painted, const QSize& requestSize, double reduction);
+    Regions regionsFor(const QSize& inputSize, const QSize& working);
+    // Outside the regions a partial preview shows the last whole one.
+    void fillOutside(TSFbo& target) const;
+    void useBrushSet();
+    // The farthest a stroke's quad reaches from its centre, in pixels.
+    int strokeReach(const QSize& target);
     // The description and the atlas image of a brush set.
     static BrushSet loadBrushSet(const QString& path);
 
@@ -97,5 +112,8 @@ private:
     int m_backgroundType = 0;
     QString m_canvasPath;
     ESTexture m_canvas;
+    Regions m_regions;
+    TSFbo m_backdrop;
+    quint32 m_backdropInput = 0;
     std::unique_ptr<velmora::image_processing::algorithms::opengl::FastBilateralFilter> m_bilateral;
 };

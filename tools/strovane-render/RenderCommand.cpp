@@ -200,6 +200,7 @@ int render(int& argc, char** argv, const RenderOptions& options)
         g_previousHandler = qInstallMessageHandler(collectStats);
 
     effect->setDecimation(options.decimation);
+    effect->setRegion(options.region);
     effect->setProperty("lowResolutionMode", options.lowResolution);
     effect->setInput(input);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -17,6 +18,7 @@ struct RenderOptions {
     int pngCompression = 1;
     bool stats = false;
     bool preview = false; // paint as the live preview does
+    QRect region;         // of a preview: the part painted (empty: all)
     QString tgrcFolder;
     qint64 maxMemory = 0; // bytes the render may take; 0: what the machine can give
 };

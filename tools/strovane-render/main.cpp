@@ -43,6 +43,9 @@ const char* const kUsage =
     "  --preview                paint as the window's live preview does (with\n"
     "                           --decimation, the size it is shown at): the\n"
     "                           paint of very large strokes is thinned out\n"
+    "  --region X,Y,W,H         with --preview: paint only this part, in the\n"
+    "                           input's pixels, as the window does for the part\n"
+    "                           it shows; the rest shows the photograph\n"
     "  --stats                  per request: wall time of every stage, cache hits\n"
     "  --verbose                show the system's debug lines on stderr\n"
     "  --list-params            list the painting parameters: key, type, default,\n"
@@ -83,9 +86,10 @@ int main(int argc, char** argv)
     const QCommandLineOption tgrc(QStringLiteral("tgrc"), QString(), QStringLiteral("DIR"));
     const QCommandLineOption stats(QStringLiteral("stats"));
     const QCommandLineOption preview(QStringLiteral("preview"));
+    const QCommandLineOption region(QStringLiteral("region"), QString(), QStringLiteral("X,Y,W,H"));
     const QCommandLineOption maxMemory(QStringLiteral("max-memory"), QString(), QStringLiteral("SIZE"));
     parser.addOptions({help, version, list, convert, verbose, preset, set, then, decimation, lowResolution, depth, pngCompression, tgrc,
-                       stats, maxMemory, preview});
+                       stats, maxMemory, preview, region});
     if (!parser.parse(arguments))
         return fail(parser.errorText());
 
@@ -126,6 +130,17 @@ int main(int argc, char** argv)
         options.decimation = parser.value(decimation).toInt(&ok);
         if (!ok || options.decimation < 1)
             return fail(QStringLiteral("--decimation needs a whole number of at least 1"));
+    }
+    if (parser.isSet(region)) {
+        const QStringList parts = parser.value(region).split(QLatin1Char(','));
+        int v[4] = {0, 0, 0, 0};
+        for (int i = 0; ok && i < 4 && parts.size() == 4; ++i)
+            v[i] = parts[i].trimmed().toInt(&ok);
+        if (parts.size() != 4 || !ok || v[0] < 0 || v[1] < 0 || v[2] < 1 || v[3] < 1)
+            return fail(QStringLiteral("--region is X,Y,W,H in whole pixels, with W and H at least 1"));
+        if (!options.preview)
+            return fail(QStringLiteral("--region needs --preview: a result is always whole"));
+        options.region = QRect(v[0], v[1], v[2], v[3]);
     }
     if (parser.isSet(depth)) {
         options.depth = parser.value(depth).toInt(&ok);

@@ -34,3 +34,38 @@ function panForZoomAbout(pan, zoom, newZoom, c) {
 function imagePoint(c, pan, zoom, imageExtent) {
     return (c - pan) / zoom + imageExtent / 2
 }
+
+// The part of an image that a view of viewWidth x viewHeight shows at this
+// zoom and pan, in whole image pixels: {x, y, width, height}; null when the
+// view shows all of it (or nothing). The image is drawn as the view draws
+// it: rounded to whole screen pixels, centred, moved by the pan.
+function shownPart(imageWidth, imageHeight, zoom, panX, panY, viewWidth, viewHeight) {
+    var drawnWidth = Math.round(imageWidth * zoom), drawnHeight = Math.round(imageHeight * zoom)
+    if (imageWidth <= 0 || imageHeight <= 0 || drawnWidth <= 0 || drawnHeight <= 0)
+        return null
+    var x = Math.round((viewWidth - drawnWidth) / 2 + panX), y = Math.round((viewHeight - drawnHeight) / 2 + panY)
+    var sx = imageWidth / drawnWidth, sy = imageHeight / drawnHeight
+    var left = Math.max(0, Math.floor(-x * sx)), top = Math.max(0, Math.floor(-y * sy))
+    var right = Math.min(imageWidth, Math.ceil((viewWidth - x) * sx))
+    var bottom = Math.min(imageHeight, Math.ceil((viewHeight - y) * sy))
+    if (right <= left || bottom <= top || (left === 0 && top === 0 && right === imageWidth && bottom === imageHeight))
+        return null
+    return { x: left, y: top, width: right - left, height: bottom - top }
+}
+
+// The part of the image a preview is made for, given the one it is made
+// for now (null: all) and the part shown (null: all): kept while it holds
+// what is shown, so that a small pan paints nothing again; else what is
+// shown with a margin of a tenth of its size each way, within the image.
+function previewRegion(current, shown, imageWidth, imageHeight) {
+    if (!shown)
+        return null
+    if (current && current.x <= shown.x && current.y <= shown.y && current.x + current.width >= shown.x + shown.width
+            && current.y + current.height >= shown.y + shown.height)
+        return current
+    var mx = Math.ceil(shown.width / 10), my = Math.ceil(shown.height / 10)
+    var left = Math.max(0, shown.x - mx), top = Math.max(0, shown.y - my)
+    var right = Math.min(imageWidth, shown.x + shown.width + mx)
+    var bottom = Math.min(imageHeight, shown.y + shown.height + my)
+    return { x: left, y: top, width: right - left, height: bottom - top }
+}

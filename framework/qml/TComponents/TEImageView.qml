@@ -33,6 +33,14 @@ Rectangle {
     readonly property alias previewItem: preview
     // The reduction at which an effect's preview has about the pixels shown.
     readonly property int previewDecimation: Math.max(1, Math.min(8, Math.floor(1 / Math.max(zoom, 0.01))))
+    // The part of the image an effect's preview needs, in full-resolution
+    // pixels: what is shown and a margin, kept while a pan stays within it;
+    // empty while all of the image is shown.
+    readonly property rect previewRegion: _region ? Qt.rect(_region.x, _region.y, _region.width, _region.height)
+                                                  : Qt.rect(0, 0, 0, 0)
+    property var _region: null
+    readonly property var _shown: VM.shownPart(imageSize.width, imageSize.height, zoom, panX, panY, width, height)
+    on_ShownChanged: _region = VM.previewRegion(_region, _shown, imageSize.width, imageSize.height)
 
     // The zoom at which image (an image value, or anything with width and
     // height) fits the given area; bind fitZoom to it.

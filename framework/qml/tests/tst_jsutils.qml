@@ -51,4 +51,27 @@ TestCase {
         fuzzyCompare(VM.imagePoint(c, pan2, 2, 2000), before, 1e-9)
         compare(VM.panForZoomAbout(pan, zoom, 2, pan), pan, "about the image centre: no pan change")
     }
+    // A 2000 x 1000 image in an 800 x 600 view.
+    function test_shownPart_data() {
+        return [
+            { tag: "fitted", zoom: 0.4, panX: 0, panY: 0, part: null },
+            { tag: "100 %, centred", zoom: 1, panX: 0, panY: 0, part: { x: 600, y: 200, width: 800, height: 600 } },
+            { tag: "100 %, at the left edge", zoom: 1, panX: 600, panY: 0, part: { x: 0, y: 200, width: 800, height: 600 } },
+            { tag: "200 %, right bottom", zoom: 2, panX: -1600, panY: -700, part: { x: 1600, y: 700, width: 400, height: 300 } },
+            { tag: "50 %: wider than the view only", zoom: 0.5, panX: 0, panY: 0, part: { x: 200, y: 0, width: 1600, height: 1000 } },
+        ]
+    }
+    function test_shownPart(data) {
+        compare(VM.shownPart(2000, 1000, data.zoom, data.panX, data.panY, 800, 600), data.part)
+    }
+    function test_previewRegion() {
+        var shown = { x: 600, y: 200, width: 800, height: 600 }
+        var region = VM.previewRegion(null, shown, 2000, 1000)
+        compare(region, { x: 520, y: 140, width: 960, height: 720 }, "a tenth more each way")
+        compare(VM.previewRegion(region, { x: 560, y: 150, width: 800, height: 600 }, 2000, 1000), region,
+                "a small pan keeps it")
+        compare(VM.previewRegion(region, { x: 1200, y: 400, width: 800, height: 600 }, 2000, 1000),
+                { x: 1120, y: 340, width: 880, height: 660 }, "a pan out of it: a new one, within the image")
+        compare(VM.previewRegion(region, null, 2000, 1000), null, "all shown")
+    }
 }

@@ -71,6 +71,7 @@ TEModuleBase {
     // The preview is painted at about the resolution it is shown at.
     readonly property var view: topLevelLoader.item ? topLevelLoader.item.imageView : null
     readonly property int previewDecimation: view ? view.previewDecimation : 1
+    readonly property rect previewRegion: view ? view.previewRegion : Qt.rect(0, 0, 0, 0)
 
     function apply() {
         if (!input || input.empty || applying)
@@ -137,9 +138,12 @@ TEModuleBase {
         lowResolutionMode: mainSettings.lowResolutionMode
         previewerUid: topLevelLoader.item ? topLevelLoader.item.previewerUid : ""
         decimation: _top.previewDecimation
+        region: _top.previewRegion
         // Every picture that arrives is painted, however it came; a picture
-        // and its zoom arrive together, and are painted once.
+        // and its zoom arrive together, and are painted once. So is a part
+        // of it panned into view.
         onDecimationChanged: if (!_top.applying) Qt.callLater(procPreview)
+        onRegionChanged: if (!_top.applying) Qt.callLater(procPreview)
         onInputChanged: Qt.callLater(procPreview)
         Component.onCompleted: Qt.callLater(procPreview)
         onReadyToQuit: {

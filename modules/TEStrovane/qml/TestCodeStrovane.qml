@@ -34,7 +34,9 @@ Rectangle {
         id: effect
         previewerUid: view.outputViewerUid
         decimation: view.previewDecimation
+        region: view.previewRegion
         onDecimationChanged: procPreview()
+        onRegionChanged: procPreview()
     }
     TEImageView {
         id: view

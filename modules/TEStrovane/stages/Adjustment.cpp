@@ -3,6 +3,7 @@
 #include "StageHelpers.h"
 
 #include <FastBilateralFilter.h>
+#include <TGL.h>
 
 #include <QColor>
 #include <QDebug>
@@ -24,7 +25,7 @@ bool TStrovaneWorker::basicAdjust(const TSFbo& input, TSFbo& scratch, TSFbo& res
     qDebug() << "bilateral proc:";
     {
         StageTimer timer("bilateral");
-        m_bilateral->proc(input, input, scratch);
+        m_bilateral->proc(input, input, scratch, m_regions.adjust);
     }
     qDebug() << "bilateral finish:";
 
@@ -35,6 +36,7 @@ bool TStrovaneWorker::basicAdjust(const TSFbo& input, TSFbo& scratch, TSFbo& res
     setUniform(pass, "contrast", m_values.stroke_contrast);
     setUniform(pass, "shadow", m_values.stroke_shadow);
     setUniform(pass, "highlight", -m_values.stroke_highlight);
+    const TGL::Scissor confined(m_regions.adjust);
     drawInto(pass, result);
     return true;
 }

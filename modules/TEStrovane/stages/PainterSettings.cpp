@@ -32,6 +32,16 @@ double PainterSettings::overdraw(const std::vector<float>& squares, const QSize&
     return covered / (w * h);
 }
 
+double PainterSettings::reach(float size, double widestFrame, const QSize& target) const
+{
+    // The quad's corners lie half a diagonal of the frame scale from its
+    // centre in clip space; imageScale makes a clip-space unit the same
+    // number of pixels both ways: half the longest side.
+    const double frame = std::max(1.0 + brushScale.y(), widestFrame * (1.0 + brushScale.x()));
+    const double halfDiagonal = std::sqrt(0.5) * std::abs(double(strokeSize)) * std::abs(double(size)) * frame;
+    return halfDiagonal * std::max(imageScale.x(), imageScale.y()) * std::min(target.width(), target.height()) / 2.0;
+}
+
 float PainterSettings::keepAreaFor(const std::vector<float>& squares, double fraction)
 {
     if (fraction >= 1.0 || squares.empty())

@@ -42,5 +42,9 @@ struct PainterSettings {
     // these squared sizes (largest first) `fraction` of their sum, taken
     // from the largest: the small strokes that carry the detail stay, the
     // large ones under them thin out. 0 keeps all.
+    // How far from its centre, in pixels of a target of this size, the quad
+    // of a stroke of this size may reach, on brush frames no wider than
+    // widestFrame (width over height).
+    double reach(float size, double widestFrame, const QSize& target) const;
     static float keepAreaFor(const std::vector<float>& squaresLargestFirst, double fraction);
 };

@@ -22,8 +22,12 @@
 namespace {
 // The painter's shaders hold this many brush frames.
 constexpr int kMaxFrames = 100;
-// The most times a preview's strokes may cover it (see strideFor).
+// The most times a preview's strokes may cover it, and the most fragments
+// they may cost: a large preview (a part of the picture at 100 %) is
+// covered fewer times, so that it answers about as fast as one in the
+// window's size.
 constexpr double kPreviewOverdraw = 150;
+constexpr double kPreviewFragments = kPreviewOverdraw * 853 * 533;
 
 // A broken resource is told about once per run, not at every repaint.
 void warnOnce(const QString& path, const QString& message)
@@ -114,7 +118,9 @@ QString TStrovaneWorker::brushSetProblem(const BrushSet& set)
     return QString();
 }
 
-bool TStrovaneWorker::painting(const TSFbo& adjusted, TSFbo& target)
+// The brush set of the parameters, loaded when another one is chosen; the
+// default brushes stand in for a broken one.
+void TStrovaneWorker::useBrushSet()
 {
     const QString path = brushSetPath(m_values.stroke_type);
     if (path != m_brushSet.path) {
@@ -134,6 +140,24 @@ bool TStrovaneWorker::painting(const TSFbo& adjusted, TSFbo& target)
             m_brushSet.path = path;
         }
     }
+}
+
+int TStrovaneWorker::strokeReach(const QSize& target)
+{
+    useBrushSet();
+    PainterPass* painter = painterWithPreviewTarget();
+    if (!painter || painter->squaredSizes().empty())
+        return 0;
+    double widest = 0;
+    for (const QVector4D& f : m_brushSet.frames)
+        widest = std::max(widest, f.w() > 0 ? double(f.z()) / f.w() : 0.0);
+    const float largest = std::sqrt(painter->squaredSizes().front());
+    return int(std::ceil(PainterSettings::from(m_values, target).reach(largest, widest, target))) + 1;
+}
+
+bool TStrovaneWorker::painting(const TSFbo& adjusted, TSFbo& target)
+{
+    useBrushSet();
     if (!brushSetProblem(m_brushSet).isEmpty())
         return true;
 
@@ -151,9 +175,12 @@ bool TStrovaneWorker::painting(const TSFbo& adjusted, TSFbo& target)
     frameAspect /= std::max(m_brushSet.frames.size(), 1);
     const std::vector<float>& squares = painter->squaredSizes();
     const double overdraw = s.overdraw(squares, target.size(), frameAspect);
-    const bool bounded = procMode() == QLatin1String("PREVIEW") && overdraw > kPreviewOverdraw;
-    painter->setKeepArea(bounded ? PainterSettings::keepAreaFor(squares, kPreviewOverdraw / overdraw) : 0.0f);
-    qCDebug(lcStrovaneStats, "overdraw %.1f%s", overdraw, bounded ? " bounded" : "");
+    const QSize painted = m_regions.paint.isEmpty() ? target.size() : m_regions.paint.size();
+    const double most = std::min(kPreviewOverdraw, kPreviewFragments / (double(painted.width()) * painted.height()));
+    const bool bounded = procMode() == QLatin1String("PREVIEW") && overdraw > most;
+    painter->setKeepArea(bounded ? PainterSettings::keepAreaFor(squares, most / overdraw) : 0.0f);
+    qCDebug(lcStrovaneStats, "overdraw %.1f (at most %.1f on %dx%d)%s", overdraw, most, painted.width(),
+            painted.height(), bounded ? " bounded" : "");
 
     painter->setUniform("imageScale", s.imageScale);
     painter->setUniform("brushScale", s.brushScale);

@@ -403,6 +403,67 @@ TEST_F(WorkerPipeline, AStalePreviewStopsAndIsNeverKept)
     EXPECT_EQ(count(again, QStringLiteral("cache painting miss")), 1) << again.join('\n').toStdString();
 }
 
+// A view zoomed in asks for the part it shows: the preview there is the
+// whole preview's to the level, margins and all (the smudge follows the
+// flow, a stroke takes its colour at its centre, the canvas relief reads
+// its neighbours); outside it the last whole preview stands in. A result
+// is always whole.
+TEST_F(WorkerPipeline, APreviewOfThePartShownIsTheWholePreviewThere)
+{
+    const QRect shown(300, 200, 400, 300);
+    auto previewMat = [&] {
+        cv::Mat m;
+        const TSFbo fbo = effect->preview();
+        TGLWorkerThread::instance()->runBlocking([&] { m = fbo.dataToMat(CV_8UC3, true, true); });
+        return m;
+    };
+    struct Case {
+        const char* name;
+        std::function<void(TStrovane&)> change;
+    } cases[] = {
+        {"default", [](TStrovane&) {}},
+        {"smudged", [](TStrovane& e) { e.setstroke_smudgesize(0.9f); }},
+        {"large strokes", [](TStrovane& e) { e.setstroke_brush_size(0.53f); }},
+        {"deep canvas", [](TStrovane& e) { e.setbg_canvas_texture_strength(1.0f); }},
+    };
+    for (int variant = 0; variant < int(std::size(cases)); ++variant) {
+        const Case& c = cases[variant];
+        effect.reset(newEffect());
+        c.change(*effect);
+        effect->setInput(photo(1200, 800, variant));
+        effect->setDecimation(2);
+        run(false);
+        cv::Mat standIn;
+        cv::resize(previewMat(), standIn, cv::Size(1200, 800), 0, 0, cv::INTER_LINEAR);
+
+        effect->setDecimation(1);
+        effect->setRegion(shown);
+        const QStringList partLog = run(false);
+        EXPECT_EQ(count(partLog, "region shown"), 1) << c.name;
+        EXPECT_FALSE(line(partLog, "overdraw").endsWith("bounded")) << c.name << line(partLog, "overdraw").toStdString();
+        const cv::Mat part = previewMat();
+        effect->setRegion(QRect());
+        const QStringList wholeLog = run(false);
+        EXPECT_EQ(count(wholeLog, "region"), 0) << c.name;
+        const cv::Mat whole = previewMat();
+        ASSERT_EQ(part.size(), whole.size()) << c.name;
+        const cv::Rect inside(shown.x(), shown.y(), shown.width(), shown.height());
+        EXPECT_EQ(cv::norm(part(inside), whole(inside), cv::NORM_INF), 0) << c.name;
+
+        const cv::Rect corner(0, 0, 200, 150);
+        EXPECT_LT(cv::norm(part(corner), standIn(corner), cv::NORM_L1) / corner.area() / 3, 3.0)
+            << c.name << ": the last whole preview outside";
+        EXPECT_GT(cv::norm(part(corner), whole(corner), cv::NORM_INF), 0) << c.name << ": not painted again there";
+    }
+
+    // Nearly all of it shown: painted whole. A result: whole.
+    effect->setRegion(QRect(10, 10, 1180, 780));
+    EXPECT_EQ(count(run(false), "region"), 0);
+    effect->setRegion(shown);
+    EXPECT_EQ(count(run(true), "region"), 0);
+    EXPECT_EQ(effect->output().width(), 1200);
+}
+
 // Huge strokes cover a preview hundreds of times over; the preview paints
 // fewer layers of them, and looks like the result all the same: the 32 x 32
 // blocks of both, blurred by about a stroke, within a few levels. Which huge
