@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace velmora::image_processing::algorithms::opengl {
 
@@ -36,6 +37,45 @@ void FastBilateralFilter::setup(const TSFbo&, const TSFbo&, int spatial, float r
     m_range = std::max(range, 0.02f);
 }
 
+// Eight bins per pass, each pixel read once per pass: the bins are drawn
+// into eight cell-sized images at once and copied into the grid's blocks.
+void FastBilateralFilter::splat(const TSFbo& src, const TSFbo& reference, TSFbo& grid, int cellsX, int cellsY, int bins)
+{
+    QOpenGLFunctions_3_3_Core* f = TGL::funcs();
+    std::vector<TSFbo> parts;
+    for (int i = 0; i < kBinsPerPass; ++i)
+        parts.emplace_back(QSize(cellsX, cellsY), GL_RGBA32F);
+    GLuint framebuffer = 0;
+    f->glGenFramebuffers(1, &framebuffer);
+    f->glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    GLenum buffers[kBinsPerPass];
+    for (int i = 0; i < kBinsPerPass; ++i) {
+        f->glFramebufferTexture2D(GL_FRAMEBUFFER, GLenum(GL_COLOR_ATTACHMENT0 + i), GL_TEXTURE_2D, parts[size_t(i)].texture(), 0);
+        buffers[i] = GLenum(GL_COLOR_ATTACHMENT0 + i);
+    }
+    f->glDrawBuffers(kBinsPerPass, buffers);
+    bindTexture(*m_splat, "image", src.texture(), 0);
+    bindTexture(*m_splat, "guide", reference.texture(), 1);
+    m_splat->setUniform("guideIsImage", int(reference.texture() == src.texture()));
+    m_splat->setUniform("spatial", m_spatial);
+    m_splat->setUniform("padding", kPadding);
+    m_splat->setUniform("range", m_range);
+    for (int first = 0; first < bins; first += kBinsPerPass) {
+        f->glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+        m_splat->setUniform("firstBin", first);
+        m_splat->drawQuad(cellsX, cellsY);
+        f->glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+        f->glBindFramebuffer(GL_DRAW_FRAMEBUFFER, grid.framebuffer());
+        for (int i = 0; i < kBinsPerPass && first + i < bins; ++i) {
+            f->glReadBuffer(GLenum(GL_COLOR_ATTACHMENT0 + i));
+            const int x = (first + i) * cellsX;
+            f->glBlitFramebuffer(0, 0, cellsX, cellsY, x, 0, x + cellsX, cellsY, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        }
+    }
+    f->glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    f->glDeleteFramebuffers(1, &framebuffer);
+}
+
 void FastBilateralFilter::proc(const TSFbo& src, const TSFbo& guide, TSFbo& dst, const QRect& region)
 {
     if (src.isEmpty() || dst.isEmpty())
@@ -51,15 +91,7 @@ void FastBilateralFilter::proc(const TSFbo& src, const TSFbo& guide, TSFbo& dst,
     const int bins = int(std::ceil(1.0f / m_range)) + 1;
     TSFbo grid(QSize(cellsX * bins, cellsY), GL_RGBA32F), scratch(grid.size(), GL_RGBA32F);
 
-    grid.bind();
-    bindTexture(*m_splat, "image", src.texture(), 0);
-    bindTexture(*m_splat, "guide", reference.texture(), 1);
-    m_splat->setUniform("guideIsImage", int(reference.texture() == src.texture()));
-    m_splat->setUniform("spatial", m_spatial);
-    m_splat->setUniform("cellsX", cellsX);
-    m_splat->setUniform("padding", kPadding);
-    m_splat->setUniform("range", m_range);
-    m_splat->drawQuad(grid.width(), grid.height());
+    splat(src, reference, grid, cellsX, cellsY, bins);
 
     // x, y, then range: grid -> scratch -> grid -> scratch.
     const int steps[3][2] = {{1, 0}, {0, 1}, {cellsX, 0}};

@@ -38,6 +38,9 @@ public:
     void proc(const TSFbo& src, const TSFbo& guide, TSFbo& dst, const QRect& region = QRect());
 
 private:
+    static constexpr int kBinsPerPass = 8;
+    void splat(const TSFbo& src, const TSFbo& reference, TSFbo& grid, int cellsX, int cellsY, int bins);
+
     int m_spatial = 16;
     float m_range = 0.15f;
     std::unique_ptr<GLProg> m_splat;
