@@ -37,20 +37,22 @@ void FastBilateralFilter::setup(const TSFbo&, const TSFbo&, int spatial, float r
     m_range = std::max(range, 0.02f);
 }
 
-// Eight bins per pass, each pixel read once per pass: the bins are drawn
-// into eight cell-sized images at once and copied into the grid's blocks.
+// Eight bins per pass, each pixel read once per pass. A CPU rasteriser
+// shares out a draw by tiles of the target, and a grid of cells fits in one:
+// each cell's rows are gathered in kBands bands side by side, and the bands
+// of each bin are then added up into the bin's block of the grid.
 void FastBilateralFilter::splat(const TSFbo& src, const TSFbo& reference, TSFbo& grid, int cellsX, int cellsY, int bins)
 {
     QOpenGLFunctions_3_3_Core* f = TGL::funcs();
-    std::vector<TSFbo> parts;
+    std::vector<TSFbo> bands;
     for (int i = 0; i < kBinsPerPass; ++i)
-        parts.emplace_back(QSize(cellsX, cellsY), GL_RGBA32F);
+        bands.emplace_back(QSize(cellsX * kBands, cellsY), GL_RGBA32F);
     GLuint framebuffer = 0;
     f->glGenFramebuffers(1, &framebuffer);
     f->glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     GLenum buffers[kBinsPerPass];
     for (int i = 0; i < kBinsPerPass; ++i) {
-        f->glFramebufferTexture2D(GL_FRAMEBUFFER, GLenum(GL_COLOR_ATTACHMENT0 + i), GL_TEXTURE_2D, parts[size_t(i)].texture(), 0);
+        f->glFramebufferTexture2D(GL_FRAMEBUFFER, GLenum(GL_COLOR_ATTACHMENT0 + i), GL_TEXTURE_2D, bands[size_t(i)].texture(), 0);
         buffers[i] = GLenum(GL_COLOR_ATTACHMENT0 + i);
     }
     f->glDrawBuffers(kBinsPerPass, buffers);
@@ -60,16 +62,23 @@ void FastBilateralFilter::splat(const TSFbo& src, const TSFbo& reference, TSFbo&
     m_splat->setUniform("spatial", m_spatial);
     m_splat->setUniform("padding", kPadding);
     m_splat->setUniform("range", m_range);
+    m_splat->setUniform("cellsX", cellsX);
+    m_splat->setUniform("bandCount", kBands);
+    m_collect->setUniform("cellsX", cellsX);
+    m_collect->setUniform("bandCount", kBands);
     for (int first = 0; first < bins; first += kBinsPerPass) {
         f->glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
         m_splat->setUniform("firstBin", first);
-        m_splat->drawQuad(cellsX, cellsY);
-        f->glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
-        f->glBindFramebuffer(GL_DRAW_FRAMEBUFFER, grid.framebuffer());
+        m_splat->drawQuad(cellsX * kBands, cellsY);
+        grid.bind();
         for (int i = 0; i < kBinsPerPass && first + i < bins; ++i) {
-            f->glReadBuffer(GLenum(GL_COLOR_ATTACHMENT0 + i));
-            const int x = (first + i) * cellsX;
-            f->glBlitFramebuffer(0, 0, cellsX, cellsY, x, 0, x + cellsX, cellsY, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+            const int blockX = (first + i) * cellsX;
+            bindTexture(*m_collect, "partial", bands[size_t(i)].texture(), 0);
+            m_collect->setUniform("blockX", blockX);
+            f->glViewport(blockX, 0, cellsX, cellsY);
+            m_collect->begin();
+            m_collect->drawInstances(1);
+            m_collect->end();
         }
     }
     f->glBindFramebuffer(GL_FRAMEBUFFER, 0);
@@ -82,6 +91,7 @@ void FastBilateralFilter::proc(const TSFbo& src, const TSFbo& guide, TSFbo& dst,
         return;
     if (!m_splat) {
         m_splat = program("splat.frag");
+        m_collect = program("collect.frag");
         m_blur = program("blur.frag");
         m_slice = program("slice.frag");
     }

@@ -39,11 +39,13 @@ public:
 
 private:
     static constexpr int kBinsPerPass = 8;
+    static constexpr int kBands = 8;
     void splat(const TSFbo& src, const TSFbo& reference, TSFbo& grid, int cellsX, int cellsY, int bins);
 
     int m_spatial = 16;
     float m_range = 0.15f;
     std::unique_ptr<GLProg> m_splat;
+    std::unique_ptr<GLProg> m_collect;
     std::unique_ptr<GLProg> m_blur;
     std::unique_ptr<GLProg> m_slice;
 };
