@@ -164,19 +164,16 @@ bool PainterPass::render(const QSize& size, TSFbo& target)
     // A watched painting waits for the driver a dozen times, not at every
     // batch: each wait makes a CPU rasteriser go over the whole target.
     const int batchesPerWait = std::max(1, fullBatches / kWaitsPerPainting);
-    int counter = 0;
+    // What is painted so far is shown once a painting has taken a while, and
+    // then as often: each showing costs the view a redraw, which a quick
+    // painting is better off without.
+    QElapsedTimer sinceShown;
+    sinceShown.start();
     m_prog.setUniform("keepArea", m_keepArea);
     for (int batch = 0, remaining = m_strokeCount; remaining > 0; ++batch, remaining -= n) {
         m_prog.setUniform("batch", batch);
         m_prog.setUniform("brushnum_per_batch", n);
         m_prog.drawInstances(std::min(n, remaining));
-        if (++counter >= fullBatches / 6) {
-            if (m_previewTarget) {
-                m_previewTarget->showPreview(target);
-                target.bind();
-            }
-            counter = 0;
-        }
         // A watched painting shows as it goes and stops when it is stale;
         // unwatched, the driver may queue all batches.
         if (m_previewTarget && (batch + 1) % batchesPerWait == 0) {
@@ -184,6 +181,11 @@ bool PainterPass::render(const QSize& size, TSFbo& target)
             if (remaining > n && m_previewTarget->superseded()) {
                 m_abandoned = true;
                 break;
+            }
+            if (remaining > n && sinceShown.elapsed() >= kShowEveryMs) {
+                m_previewTarget->showPreview(target);
+                target.bind();
+                sinceShown.restart();
             }
             QThread::yieldCurrentThread();
         }

@@ -36,6 +36,7 @@ public:
     static constexpr int kLevels = 3;
     static constexpr int kTextureSide = 1024;
     static constexpr int kWaitsPerPainting = 12;
+    static constexpr int kShowEveryMs = 200;
     static constexpr int kMaxStrokes = kTextureSide * kTextureSide;
     // The shape strokes are placed on: no side shorter than kMinSide pixels
     // or than the longest over kMaxAspect.
