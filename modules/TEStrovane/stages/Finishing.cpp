@@ -9,15 +9,12 @@
 #include <algorithm>
 #include <cmath>
 
-// Smears the wet paint along the flow; path lengths are counted in
-// preprocessing pixels, so a preview and the full-size output smudge alike.
+// Smears the wet paint along the flow (for a smudge size above 0); path
+// lengths are counted in preprocessing pixels, so a preview and the
+// full-size output smudge alike.
 bool TStrovaneWorker::smudge(const TSFbo& flowField, const TSFbo& painting, TSFbo& result)
 {
     const float amount = m_values.stroke_smudgesize;
-    if (!(amount > 0.0f)) {
-        TSFbo::blitFramebuffer(result, painting, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-        return true;
-    }
     RenderPass* lic = usePass("LIC");
     bindImage(lic, "tfm", flowField, 1);
     bindImage(lic, "imnoise", painting, 0);
