@@ -8,6 +8,8 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include <algorithm>
+
 struct TSFbo::Data {
     QSize size;
     GLenum format = 0;
@@ -143,7 +145,12 @@ cv::Mat TSFbo::dataToMat(int cvType, bool topRowFirst, bool bgrOrder) const
     const GLenum format = channels == 4 ? (bgrOrder ? GL_BGRA : GL_RGBA) : (bgrOrder ? GL_BGR : GL_RGB);
     f->glBindFramebuffer(GL_READ_FRAMEBUFFER, d->fbo);
     f->glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    f->glReadPixels(0, 0, result.cols, result.rows, format, type, result.data);
+    // In bands: a driver that converts the format on the CPU does so
+    // through a buffer of the rows asked for (at 24 megapixels, hundreds of
+    // megabytes in one go).
+    constexpr int kBandRows = 256;
+    for (int y = 0; y < result.rows; y += kBandRows)
+        f->glReadPixels(0, y, result.cols, std::min(kBandRows, result.rows - y), format, type, result.ptr(y));
     f->glPixelStorei(GL_PACK_ALIGNMENT, 4);
     f->glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
     if (!topRowFirst)
