@@ -191,9 +191,19 @@ void TStyleThumbnails::restart()
     QMetaObject::invokeMethod(this, &TStyleThumbnails::paintNext, Qt::QueuedConnection);
 }
 
+void TStyleThumbnails::setPaused(bool paused)
+{
+    if (paused == m_paused)
+        return;
+    m_paused = paused;
+    emit pausedChanged();
+    if (!paused)
+        paintNext();
+}
+
 void TStyleThumbnails::paintNext()
 {
-    if (!m_running.isEmpty() || m_queue.isEmpty() || m_small.isEmpty())
+    if (m_paused || !m_running.isEmpty() || m_queue.isEmpty() || m_small.isEmpty())
         return;
     const QString guid = m_queue.takeFirst();
     QVariantMap preset;

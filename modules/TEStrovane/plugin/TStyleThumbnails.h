@@ -25,6 +25,9 @@ class TStyleThumbnails : public QObject {
     Q_PROPERTY(QVariantList styles READ styles WRITE setStyles NOTIFY stylesChanged)
     // Grows whenever a thumbnail became ready or the picture changed.
     Q_PROPERTY(int revision READ revision NOTIFY revisionChanged)
+    // While true no thumbnail starts (the user's painting is under way);
+    // the queue goes on when it turns false.
+    Q_PROPERTY(bool paused READ paused WRITE setPaused NOTIFY pausedChanged)
 public:
     // The longer side of a thumbnail.
     static constexpr int kSide = 240;
@@ -37,6 +40,8 @@ public:
     QVariantList styles() const { return m_styles; }
     void setStyles(const QVariantList& styles);
     int revision() const { return m_revision; }
+    bool paused() const { return m_paused; }
+    void setPaused(bool paused);
 
     // The style's thumbnail of the picture; empty while it is being made.
     Q_INVOKABLE QUrl source(const QString& guid) const;
@@ -52,6 +57,7 @@ signals:
     void pictureChanged();
     void stylesChanged();
     void revisionChanged();
+    void pausedChanged();
 
 private:
     // "style-thumbnails" in the application's cache folder.
@@ -70,5 +76,6 @@ private:
     QStringList m_queue;                 // guids still to paint
     QString m_running;                   // thumbnail key being painted
     int m_revision = 0;
+    bool m_paused = false;
     std::unique_ptr<TStrovane> m_effect;
 };

@@ -72,6 +72,8 @@ TEModuleBase {
     readonly property var view: topLevelLoader.item ? topLevelLoader.item.imageView : null
     readonly property int previewDecimation: view ? view.previewDecimation : 1
     readonly property rect previewRegion: view ? view.previewRegion : Qt.rect(0, 0, 0, 0)
+    // A preview has come back since the module started.
+    property bool previewAnswered: false
 
     function apply() {
         if (!input || input.empty || applying)
@@ -151,6 +153,8 @@ TEModuleBase {
             Qt.quit()
         }
         onProcFinished: {
+            if (mode === "PREVIEW")
+                _top.previewAnswered = true
             if (mode !== "OUTPUT" || !_top.applying)
                 return
             _top.applying = false
@@ -423,6 +427,9 @@ TEModuleBase {
         TStyleThumbnails {
             id: styleThumbnails
             picture: teffect.input
+            // The user's painting first: at the start the thumbnails' own
+            // set-up (their shaders) held the first painting back.
+            paused: teffect.isBusy || !_top.previewAnswered
         }
         TStylePanel {
             id: stylePanel
