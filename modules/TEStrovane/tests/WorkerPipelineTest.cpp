@@ -334,7 +334,9 @@ TEST_F(WorkerPipeline, OnlyWatchedPreviewsShowThePaintingAppear)
     effect->setShowPainting(true);
     updates = 0;
     run(false);
-    EXPECT_GT(updates, 2) << "partial paintings between the draw batches";
+    // Shown every kShowEveryMs: this painting takes several times that on
+    // a CPU rasteriser, but how many times depends on the machine.
+    EXPECT_GE(updates, 2) << "a partial painting between the draw batches, then the whole";
 
     effect->setstroke_brush_size(0.45f);
     effect->setShowPainting(false);
