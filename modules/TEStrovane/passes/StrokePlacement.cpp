@@ -184,6 +184,68 @@ void blockArc(ArcList& freeArcs, double px, double py, double pr, double cx, dou
     }
 }
 
+// Scans the image on a grid of about a disc's spacing, once, for a place
+// where a disc of the ink target lies on no other disc. The mask only gains
+// discs, so a grid point found covered stays covered and the scan never
+// goes back.
+class HoleFinder {
+public:
+    HoleFinder(const cv::Mat& mask, double r0)
+        : m_mask(mask)
+        , m_step(std::max(1, truncToInt(r0)))
+        , m_x(m_step / 2)
+        , m_y(m_step / 2)
+    {
+    }
+    template <typename Ink>
+    bool next(const Ink& ink, int inkTarget, Disc& found)
+    {
+        for (; m_y < m_mask.rows; m_y += m_step, m_x = m_step / 2) {
+            for (; m_x < m_mask.cols; m_x += m_step) {
+                if (m_mask.at<uchar>(m_y, m_x) || !fits(ink, inkTarget, found))
+                    continue;
+                m_x += m_step;
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    template <typename Ink>
+    bool fits(const Ink& ink, int inkTarget, Disc& disc) const
+    {
+        const double x = m_x, y = m_y;
+        double r = m_step;
+        for (int i = 0; i < kAdjustments; ++i) {
+            const double m = ink(x, y, r);
+            if (m == 0)
+                return false;
+            const double scale = std::sqrt(inkTarget / m);
+            r *= scale;
+            if (std::fabs(scale - 1) <= 0.01)
+                break;
+        }
+        if (!std::isfinite(r))
+            return false;
+        const int reach = std::max(truncToInt(r), 0);
+        const int x0 = std::max(m_x - reach, 0), x1 = std::min(m_x + reach, m_mask.cols - 1);
+        const int y0 = std::max(m_y - reach, 0), y1 = std::min(m_y + reach, m_mask.rows - 1);
+        for (int py = y0; py <= y1; ++py) {
+            const uchar* row = m_mask.ptr<uchar>(py);
+            if (std::find_if(row + x0, row + x1 + 1, [](uchar v) { return v != 0; }) != row + x1 + 1)
+                return false;
+        }
+        disc = {x, y, r};
+        return true;
+    }
+
+    const cv::Mat& m_mask;
+    int m_step;
+    int m_x;
+    int m_y;
+};
+
 } // namespace
 
 // Fills a circle into the 8-bit mask, clipped: OpenCV's filled, 8-connected
@@ -267,8 +329,20 @@ std::vector<PlacedDisc> placeStrokes(const cv::Mat& inkImage, int inkTarget)
     seed.r = r0;
     stamp(seed);
     queue.push_back(seed);
+    HoleFinder holes(mask, r0);
 
-    while (!queue.empty()) {
+    for (;;) {
+        if (queue.empty()) {
+            // The growth can stall, all its attempts falling outside the
+            // image or on discs, before it has reached every part of it:
+            // it goes on from a disc placed in the first bare hole.
+            Disc hole;
+            if (!holes.next(ink, inkTarget, hole))
+                break;
+            stamp(hole);
+            placed.push_back({float(hole.x), float(hole.y), float(hole.r)});
+            queue.push_back(hole);
+        }
         const Disc parent = queue.front();
         queue.pop_front();
         ArcList arcs;

@@ -100,6 +100,34 @@ TEST(StrokePlacement, DiscsHoldAboutTheTargetInk)
     EXPECT_LT(smallestNearLine, mean / 2);
 }
 
+TEST(StrokePlacement, EveryInkedPartGetsDiscsWhereverTheGrowthStarts)
+{
+    // Discs grow from their neighbours and not across blank paper: a part
+    // the growth cannot reach, or where it stalls, is seeded again. Each of
+    // the four fields, cut off from the others by a blank cross, is covered
+    // to about a disc's spacing of its edges.
+    cv::Mat image(240, 360, CV_8U, cv::Scalar(200));
+    image.colRange(170, 190).setTo(255);
+    image.rowRange(110, 130).setTo(255);
+    const auto discs = placeStrokes(image, 512);
+    const double r = std::sqrt(512.0 / (M_PI * 55));
+    const cv::Rect fields[] = {{0, 0, 170, 110}, {190, 0, 170, 110}, {0, 130, 170, 110}, {190, 130, 170, 110}};
+    for (const cv::Rect& field : fields) {
+        float minX = 1e9f, maxX = -1e9f, minY = 1e9f, maxY = -1e9f;
+        for (const PlacedDisc& d : discs) {
+            if (!field.contains(cv::Point(int(d.x), int(d.y))))
+                continue;
+            minX = std::min(minX, d.x), maxX = std::max(maxX, d.x);
+            minY = std::min(minY, d.y), maxY = std::max(maxY, d.y);
+        }
+        const std::string name = "field at " + std::to_string(field.x) + "," + std::to_string(field.y);
+        EXPECT_LT(minX, field.x + 4 * r) << name;
+        EXPECT_GT(maxX, field.br().x - 4 * r) << name;
+        EXPECT_LT(minY, field.y + 4 * r) << name;
+        EXPECT_GT(maxY, field.br().y - 4 * r) << name;
+    }
+}
+
 TEST(StrokePlacement, DegenerateImagesPlaceSafely)
 {
     // Too little ink for one stroke: nothing, instead of a division by zero.
