@@ -17,9 +17,10 @@ GaussPass::GaussPass()
 {
 }
 
-std::vector<double> GaussPass::kernel(int rounds)
+std::vector<double> GaussPass::kernel(int rounds, int shrink)
 {
     rounds = std::clamp(rounds, 1, kMaxRounds);
+    shrink = std::clamp(shrink, 1, 2);
     // Whole kernels, index 0 the far left, convolved round by round.
     std::vector<double> once(15), all{1.0};
     for (int k = -7; k <= 7; ++k)
@@ -31,7 +32,15 @@ std::vector<double> GaussPass::kernel(int rounds)
                 next[i + j] += all[i] * once[j];
         all.swap(next);
     }
-    return std::vector<double>(all.begin() + long(all.size() / 2), all.end());
+    std::vector<double> half;
+    for (size_t i = all.size() / 2; i < all.size(); i += size_t(shrink))
+        half.push_back(all[i]);
+    double sum = half[0];
+    for (size_t i = 1; i < half.size(); ++i)
+        sum += 2 * half[i];
+    for (double& w : half)
+        w /= sum;
+    return half;
 }
 
 std::vector<QVector4D> GaussPass::bilinearTaps(const std::vector<double>& kernel)
@@ -47,9 +56,10 @@ std::vector<QVector4D> GaussPass::bilinearTaps(const std::vector<double>& kernel
 
 void GaussPass::draw(const Params& params, TSFbo& target)
 {
-    static const std::vector<QVector4D> taps[kMaxRounds] = {
-        bilinearTaps(kernel(1)), bilinearTaps(kernel(2)), bilinearTaps(kernel(3))};
-    const std::vector<QVector4D>& t = taps[std::clamp(params.rounds, 1, kMaxRounds) - 1];
+    static const std::vector<QVector4D> taps[2][kMaxRounds] = {
+        {bilinearTaps(kernel(1)), bilinearTaps(kernel(2)), bilinearTaps(kernel(3))},
+        {bilinearTaps(kernel(1, 2)), bilinearTaps(kernel(2, 2)), bilinearTaps(kernel(3, 2))}};
+    const std::vector<QVector4D>& t = taps[std::clamp(params.shrink, 1, 2) - 1][std::clamp(params.rounds, 1, kMaxRounds) - 1];
     m_prog.setTexture("image", params.image, 0, GL_LINEAR, GL_MIRRORED_REPEAT);
     const QVector2D texel(1.0f / float(params.size.width()), 1.0f / float(params.size.height()));
     m_prog.setUniform("axisStep", params.vertical ? QVector2D(0, texel.y()) : QVector2D(texel.x(), 0));

@@ -20,13 +20,24 @@ bool TStrovaneWorker::preprocessing(const TSFbo& scaledInput, TSFbo& flowField, 
         setUniform(sst, "imgSize", imageSize);
         drawInto(sst, t0);
     }
-    // Three rounds of the 15-tap Gaussian, as one kernel per axis.
+    // The tensor varies slowly once smoothed: it is smoothed at half size,
+    // with the three rounds' kernel taken at every second weight, for an
+    // eighth of the reads. Each half-size texel is the mean of its 2 x 2
+    // block (one bilinear read at the block's corner).
+    const QSize half((size.width() + 1) / 2, (size.height() + 1) / 2);
+    TSFbo h0(half, GL_RGBA16F), h1(half, GL_RGBA16F);
+    if (RenderPass* shrink = usePass("RenderTexture")) {
+        bindImage(shrink, "tex_img", t0, 0);
+        setUniform(shrink, "offset", QVector2D(0, 0));
+        setUniform(shrink, "scale", QVector2D(2.0f * half.width() / size.width(), 2.0f * half.height() / size.height()));
+        drawInto(shrink, h0);
+    }
     if (auto* gauss = static_cast<GaussPass*>(usePass("Gauss"))) {
-        gauss->draw({t0.texture(), size, true, GaussPass::kMaxRounds}, t1);
-        gauss->draw({t1.texture(), size, false, GaussPass::kMaxRounds}, t0);
+        gauss->draw({h0.texture(), half, true, GaussPass::kMaxRounds, 2}, h1);
+        gauss->draw({h1.texture(), half, false, GaussPass::kMaxRounds, 2}, h0);
     }
     if (RenderPass* tfm = usePass("Tfm")) {
-        bindImage(tfm, "img", t0, 0);
+        bindImage(tfm, "img", h0, 0);
         drawInto(tfm, flowField);
     }
     if (RenderPass* lab = usePass("RGB2Lab")) {

@@ -113,7 +113,8 @@ TEST_F(PassReference, Lab2RGBInvertsRGB2Lab)
 
 // The smoothing of the structure tensor: rounds of the 15-tap kernel, each
 // mirrored at the edges, as the folded kernel read with bilinear taps does
-// them in one pass; images smaller than the kernel's reach included.
+// them in one pass, at full and at half size; images smaller than the
+// kernel's reach included.
 TEST_F(PassReference, GaussIsRoundsOfTheFifteenTapKernelInOnePass)
 {
     static const float w[8] = {0.159576912161f, 0.147308056121f, 0.115876621105f, 0.0776744219933f,
@@ -139,6 +140,35 @@ TEST_F(PassReference, GaussIsRoundsOfTheFifteenTapKernelInOnePass)
             EXPECT_LT(maxDifference(download(target), expected), kTolerance)
                 << rounds << " rounds, vertical " << vertical;
         }
+    }
+    // At half size: the three rounds' 43 weights, every second one of them
+    // from the centre out, scaled to sum to 1.
+    std::vector<double> all{1.0};
+    for (int r = 0; r < 3; ++r) {
+        std::vector<double> next(all.size() + 14, 0.0);
+        for (size_t i = 0; i < all.size(); ++i)
+            for (int k = -7; k <= 7; ++k)
+                next[i + size_t(k + 7)] += all[i] * w[std::abs(k)];
+        all.swap(next);
+    }
+    std::vector<double> half;
+    double sum = 0;
+    for (int k = -20; k <= 20; k += 2) {
+        half.push_back(all[size_t(k + 21)]);
+        sum += half.back();
+    }
+    for (bool vertical : {false, true}) {
+        TSFbo target(image.size(), GL_RGBA16F);
+        p->draw({image.texture(), image.size(), vertical, GaussPass::kMaxRounds, 2}, target);
+        cv::Mat expected = input.clone();
+        for (int y = 0; y < input.rows; ++y)
+            for (int x = 0; x < input.cols; ++x) {
+                cv::Vec4f s(0, 0, 0, 0);
+                for (int k = -10; k <= 10; ++k)
+                    s += float(half[size_t(k + 10)] / sum) * (vertical ? at(input, x, y + k) : at(input, x + k, y));
+                expected.at<cv::Vec4f>(y, x) = s;
+            }
+        EXPECT_LT(maxDifference(download(target), expected), kTolerance) << "at half size, vertical " << vertical;
     }
     // A constant stays constant.
     const cv::Mat constant(5, 8, CV_32FC4, cv::Scalar(0.3, 0.6, 0.9, 1));
