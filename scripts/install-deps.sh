@@ -14,7 +14,7 @@ packages=(
     qml-module-qtquick2 qml-module-qtquick-window2 qml-module-qtquick-controls
     qml-module-qtquick-dialogs qml-module-qtquick-layouts qml-module-qt-labs-settings
     qml-module-qtqml-models2 qml-module-qttest
-    libopencv-dev libboost-dev liblcms2-dev libexiv2-dev libpng-dev libjpeg-dev libxcb1-dev libgtest-dev
+    libopencv-dev libboost-dev liblcms2-dev libexiv2-dev libpng-dev libjpeg-dev libxcb1-dev libxcb-shm0-dev libgtest-dev
     g++-multilib clang libclang-rt-14-dev libgimp2.0-dev gimp
     xvfb xauth xdotool libgl1-mesa-dri fonts-dejavu-core
 )
