@@ -1,5 +1,6 @@
 #include "TEffectWorker.h"
 
+#include "GLCache.h"
 #include "GLProg.h"
 #include "TGL.h"
 
@@ -14,7 +15,10 @@ TEffectWorker::TEffectWorker(const QString& name, unsigned effectId, unsigned fl
 {
 }
 
-TEffectWorker::~TEffectWorker() = default;
+TEffectWorker::~TEffectWorker()
+{
+    GLCache::releaseOwner(GLCache::Owner(this));
+}
 
 TSFbo TEffectWorker::inputFbo(int decimation, bool nearest, GLenum internalFormat)
 {
@@ -30,19 +34,26 @@ TSFbo TEffectWorker::inputFbo(int decimation, bool nearest, GLenum internalForma
     for (auto it = m_inputs.begin(); it != m_inputs.end();)
         it = it->first.uid != input.uid() ? m_inputs.erase(it) : std::next(it);
 
-    cv::Mat image = input.mat();
-    if (image.channels() == 1)
-        cv::cvtColor(image, image, cv::COLOR_GRAY2BGR);
-    if (decimation > 1) {
-        const cv::Size size(std::max(1, image.cols / decimation), std::max(1, image.rows / decimation));
-        cv::Mat reduced;
-        cv::resize(image, reduced, size, 0, 0, nearest ? cv::INTER_NEAREST : cv::INTER_AREA);
-        image = reduced;
+    // Another effect's worker may have uploaded the same image already (at
+    // start the picture shown and the painting both want the photograph).
+    const QString shared = QStringLiteral("input %1 %2 %3").arg(decimation).arg(internalFormat).arg(nearest);
+    TSFbo fbo = GLCache::get(shared, input.uid(), GLCache::Owner(this));
+    if (fbo.isEmpty()) {
+        cv::Mat image = input.mat();
+        if (image.channels() == 1)
+            cv::cvtColor(image, image, cv::COLOR_GRAY2BGR);
+        if (decimation > 1) {
+            const cv::Size size(std::max(1, image.cols / decimation), std::max(1, image.rows / decimation));
+            cv::Mat reduced;
+            cv::resize(image, reduced, size, 0, 0, nearest ? cv::INTER_NEAREST : cv::INTER_AREA);
+            image = reduced;
+        }
+        fbo = TSFbo(QSize(image.cols, image.rows), internalFormat);
+        fbo.upload(image);
+        fbo.setUid(input.uid());
+        fbo.setScale(1.0f / float(decimation));
+        GLCache::set(shared, fbo, GLCache::FBOCache, GLCache::Owner(this));
     }
-    TSFbo fbo(QSize(image.cols, image.rows), internalFormat);
-    fbo.upload(image);
-    fbo.setUid(input.uid());
-    fbo.setScale(1.0f / float(decimation));
     m_inputs[key] = fbo;
     return fbo;
 }

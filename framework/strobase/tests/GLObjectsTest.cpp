@@ -3,12 +3,15 @@
 #include <GLCache.h>
 #include <GLProg.h>
 #include <TGL.h>
+#include <TEffectWorker.h>
 #include <TGLWorkerThread.h>
+#include <TProcRequest.h>
 
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 using GLObjects = GLTestContext;
@@ -170,4 +173,47 @@ TEST_F(GLObjects, ProgramsSampleASharedImageEachTheirOwnWay)
     ASSERT_EQ(g_warnings.size(), 1) << "a declared uniform the compiler dropped is no mistake; a typo is, once";
     EXPECT_TRUE(g_warnings[0].contains(QStringLiteral("has no uniform ofset")));
     EXPECT_EQ(draw(repeat), std::make_pair(0.25f, 0.75f)) << "the mistyped value went nowhere";
+}
+
+namespace {
+// A worker whose result is its input, uploaded at half size.
+class InputWorker : public TEffectWorker {
+public:
+    InputWorker()
+        : TEffectWorker(QStringLiteral("InputWorker"), 0, 0)
+    {
+    }
+    QString proc(TSFbo& output) override
+    {
+        output = inputFbo(2, false, GL_RGBA8);
+        return QString();
+    }
+};
+
+TSFbo inputOf(InputWorker& worker, const TSMat& input)
+{
+    TProcRequest request;
+    request.input = input;
+    TSFbo output;
+    worker.processProcReq(request, output);
+    return output;
+}
+} // namespace
+
+// Effects on one photograph share its upload; a new photograph is uploaded
+// again, and an effect that goes leaves the others theirs.
+TEST_F(GLObjects, EffectsShareTheUploadOfTheirInput)
+{
+    const TSMat red(cv::Mat(4, 6, CV_8UC3, cv::Scalar(0, 0, 255))), blue(cv::Mat(4, 6, CV_8UC3, cv::Scalar(255, 0, 0)));
+    auto a = std::make_unique<InputWorker>();
+    InputWorker b;
+    const TSFbo fromA = inputOf(*a, red);
+    EXPECT_EQ(fromA.size(), QSize(3, 2));
+    EXPECT_EQ(inputOf(b, red).texture(), fromA.texture()) << "uploaded once";
+
+    const TSFbo other = inputOf(b, blue);
+    EXPECT_NE(other.texture(), fromA.texture());
+    EXPECT_EQ(other.dataToMat(CV_8UC4, true, true).at<cv::Vec4b>(1, 2), cv::Vec4b(255, 0, 0, 255));
+    a.reset();
+    EXPECT_EQ(inputOf(b, red).dataToMat(CV_8UC4, true, true).at<cv::Vec4b>(1, 2), cv::Vec4b(0, 0, 255, 255));
 }
