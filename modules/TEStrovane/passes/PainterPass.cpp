@@ -121,9 +121,14 @@ void PainterPass::uploadStrokeTable(const std::vector<StrokeInstance>& table)
     std::copy_n(reinterpret_cast<const float*>(table.data()), n * 4, m_staging.get());
     m_strokeCount = int(n);
     m_squares.resize(n);
-    for (size_t i = 0; i < n; ++i)
+    m_squaresOnPicture.clear();
+    for (size_t i = 0; i < n; ++i) {
         m_squares[i] = table[i].size * table[i].size;
+        if (table[i].u >= 0 && table[i].u <= 1 && table[i].v >= 0 && table[i].v <= 1)
+            m_squaresOnPicture.push_back(m_squares[i]);
+    }
     std::sort(m_squares.begin(), m_squares.end(), std::greater<float>());
+    std::sort(m_squaresOnPicture.begin(), m_squaresOnPicture.end(), std::greater<float>());
     m_f->glActiveTexture(GL_TEXTURE15);
     m_f->glBindTexture(GL_TEXTURE_2D, m_strokeTexture);
     m_f->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);

@@ -61,8 +61,11 @@ public:
     // Strokes whose squared size exceeds keepArea are drawn by chance, in
     // keepArea / size² of the cases (0: all strokes).
     void setKeepArea(float keepArea) { m_keepArea = std::max(keepArea, 0.0f); }
-    // The squared sizes of the strokes uploaded last, largest first.
+    // The squared sizes of the strokes uploaded last, largest first: all
+    // of them, and those centred on the picture (a thin or tiny picture's
+    // strokes are mostly placed off its edges, where little of them shows).
     const std::vector<float>& squaredSizes() const { return m_squares; }
+    const std::vector<float>& squaredSizesOnPicture() const { return m_squaresOnPicture; }
     int strokesPerBatch() const { return m_strokesPerBatch; }
     int strokeCount() const { return m_strokeCount; }
     // The last render stopped before its last stroke (the target said so).
@@ -81,6 +84,7 @@ private:
     int m_uploadedLevel = -1;
     int m_strokeCount = 0;
     std::vector<float> m_squares; // of the uploaded table, largest first
+    std::vector<float> m_squaresOnPicture;
     int m_strokesPerBatch = 512;
     float m_keepArea = 0;
     bool m_abandoned = false;

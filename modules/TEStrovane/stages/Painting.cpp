@@ -173,7 +173,8 @@ bool TStrovaneWorker::painting(const TSFbo& adjusted, TSFbo& target)
     for (const QVector4D& f : m_brushSet.frames)
         frameAspect += f.w() > 0 ? double(f.z()) / f.w() : 0.0;
     frameAspect /= std::max(m_brushSet.frames.size(), 1);
-    const std::vector<float>& squares = painter->squaredSizes();
+    // Strokes off a thin picture's edges would count as if they lay on it.
+    const std::vector<float>& squares = painter->squaredSizesOnPicture();
     const double overdraw = s.overdraw(squares, target.size(), frameAspect);
     const QSize painted = m_regions.paint.isEmpty() ? target.size() : m_regions.paint.size();
     const double most = std::min(kPreviewOverdraw, kPreviewFragments / (double(painted.width()) * painted.height()));

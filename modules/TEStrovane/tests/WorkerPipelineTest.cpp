@@ -576,4 +576,24 @@ TEST_F(WorkerPipeline, ThinPicturesArePaintedAllOver)
                     EXPECT_NEAR(got[size_t(b)][c], want[size_t(b)][c], 30.0) << name << ", stretch " << b << ", channel " << c;
         }
     }
+    // Larger, fainter strokes: a preview thins out strokes that would cover
+    // it hundreds of times, which those placed off a thin or tiny picture's
+    // edges must not make it do (thinned, a few pixels could stay bare).
+    // Its preview is its painting.
+    effect->setstroke_brush_size(0.5f);
+    effect->setstroke_paint_opacity(0.7f);
+    effect->setdensity_level(1);
+    effect->setDecimation(1);
+    for (const QSize& size : {QSize(12, 9), QSize(5, 4), QSize(40, 25), QSize(2000, 8)}) {
+        effect->setInput(strip(size.width(), size.height()));
+        run(true);
+        cv::Mat output, painted;
+        effect->output().mat().convertTo(output, CV_8UC3, 1.0 / 257);
+        run(false);
+        const TSFbo preview = effect->preview();
+        TGLWorkerThread::instance()->runBlocking([&] { painted = preview.dataToMat(CV_8UC3, true, true); });
+        ASSERT_EQ(painted.size(), output.size());
+        EXPECT_LT(cv::norm(painted, output, cv::NORM_L1) / double(painted.total() * 3), 1.0)
+            << size.width() << "x" << size.height() << " with larger strokes: the preview is not the painting";
+    }
 }
