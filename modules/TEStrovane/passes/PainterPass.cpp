@@ -170,15 +170,28 @@ bool PainterPass::render(const QSize& size, TSFbo& target)
     // batch: each wait makes a CPU rasteriser go over the whole target.
     const int batchesPerWait = std::max(1, fullBatches / kWaitsPerPainting);
     // What is painted so far is shown once a painting has taken a while, and
-    // then as often: each showing costs the view a redraw, which a quick
-    // painting is better off without.
-    QElapsedTimer sinceShown;
+    // then as often, unless at the pace so far the whole is due sooner than
+    // a next showing would be: each showing costs the view a redraw, which
+    // a quick painting is better off without. A stroke's work is about its
+    // area (one over the preview's budget is drawn in keepArea / area of
+    // the cases); the largest come first.
+    auto work = [this](int from, int to) {
+        double sum = 0;
+        for (int i = from; i < to; ++i)
+            sum += m_keepArea > 0 ? std::min(m_squares[size_t(i)], m_keepArea) : m_squares[size_t(i)];
+        return sum;
+    };
+    const double allWork = work(0, m_strokeCount);
+    double doneWork = 0;
+    QElapsedTimer sinceShown, sinceStart;
     sinceShown.start();
+    sinceStart.start();
     m_prog.setUniform("keepArea", m_keepArea);
     for (int batch = 0, remaining = m_strokeCount; remaining > 0; ++batch, remaining -= n) {
         m_prog.setUniform("batch", batch);
         m_prog.setUniform("brushnum_per_batch", n);
         m_prog.drawInstances(std::min(n, remaining));
+        doneWork += work(batch * n, batch * n + std::min(n, remaining));
         // A watched painting shows as it goes and stops when it is stale;
         // unwatched, the driver may queue all batches.
         if (m_previewTarget && (batch + 1) % batchesPerWait == 0) {
@@ -187,7 +200,8 @@ bool PainterPass::render(const QSize& size, TSFbo& target)
                 m_abandoned = true;
                 break;
             }
-            if (remaining > n && sinceShown.elapsed() >= kShowEveryMs) {
+            const double dueInMs = doneWork > 0 ? double(sinceStart.elapsed()) * (allWork - doneWork) / doneWork : 1e9;
+            if (remaining > n && sinceShown.elapsed() >= kShowEveryMs && dueInMs >= kShowEveryMs) {
                 m_previewTarget->showPreview(target);
                 target.bind();
                 sinceShown.restart();
