@@ -85,7 +85,8 @@ bool PainterPass::prepareStrokes(const cv::Mat& lineImage, int densityLevel)
     const int level = std::clamp(densityLevel, 0, kLevels - 1);
     bool built = false;
     if (m_built[size_t(level)]) {
-        m_strokeCount = int(m_tables[size_t(level)].size());
+        // As many as were uploaded (a table is cut to kMaxStrokes).
+        m_strokeCount = int(std::min(m_tables[size_t(level)].size(), size_t(kMaxStrokes)));
     } else {
         qDebug() << "PainterPass: placing strokes for level" << level;
         QElapsedTimer timer;
