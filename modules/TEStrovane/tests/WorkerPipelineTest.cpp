@@ -375,7 +375,9 @@ TEST_F(WorkerPipeline, NewerPreviewReplacesAPendingOne)
 // says nothing, and leaves no half painting in the cache.
 TEST_F(WorkerPipeline, AStalePreviewStopsAndIsNeverKept)
 {
-    effect->setInput(photo(1200, 800));
+    // Large enough that the painting shows its first strokes long before
+    // it is done (a quick one is shown only whole).
+    effect->setInput(photo(2400, 1600));
     effect->setdensity_level(2);
     effect->setShowPainting(true);
     run(false); // preprocessing and placement done once
